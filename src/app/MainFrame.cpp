@@ -1,0 +1,300 @@
+#include "app/MainFrame.h"
+
+#include <ole2.h>
+
+#include "app/ResourceText.h"
+#include "appctl/AppMgr.h"
+#include "platform/win32/WideText.h"
+#include "protocol/ApplicationListMessage.h"
+#include "resource.h"
+
+namespace {
+
+constexpr UINT kPollPeriodMilliseconds = 3000;
+
+}  // namespace
+
+CMainFrame::CMainFrame() : m_protocolServer(m_serialPort, LoadResourceText(IDS_PROTOCOL_VERSION)) {}
+
+CMainFrame::~CMainFrame()
+{
+    if (m_window) {
+        ::DestroyWindow(m_window);
+    }
+    if (m_oleInitialized) {
+        ::OleUninitialize();
+    }
+}
+
+bool CMainFrame::Create()
+{
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &CMainFrame::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    windowClass.lpszClassName = kWindowClass;
+    ::RegisterClassExW(&windowClass);
+
+    // A tool window has no taskbar button; size 0 x 0 keeps it invisible even when shown.
+    const int x = ::GetSystemMetrics(SM_CXFULLSCREEN) / 2;
+    const int y = ::GetSystemMetrics(SM_CYFULLSCREEN) / 2;
+    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, x, y, 0, 0, nullptr, nullptr, instance,
+                             this) != nullptr;
+}
+
+LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<CMainFrame*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_window = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<CMainFrame*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->m_window = nullptr;
+        ::PostQuitMessage(0);
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate() ? 0 : -1;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        break;
+    case WM_RC_PORT_OPENED:
+        ShowDisplay(Display::Waiting);
+        return 0;
+    case WM_RC_PORT_CLOSED:
+        ShowDisplay(Display::Unavailable);
+        return 0;
+    case WM_RC_PORT_FAILED:
+        OnPortFailed();
+        return 0;
+    case WM_RC_DATA:
+        m_protocolServer.OnData();
+        return 0;
+    case WM_RC_CONNECTION_LOST:
+        OnPhoneDisconnected(RC_REASON_LOST);
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+bool CMainFrame::OnCreate()
+{
+    if (FAILED(::OleInitialize(nullptr))) {
+        // Without OLE the server stays inert: no tray icon, no link, no timers.
+        ShowMessage(m_window, LoadResourceText(IDS_OLE_INIT_FAILED), MB_OK);
+        return true;
+    }
+    m_oleInitialized = true;
+    ::CoRegisterMessageFilter(nullptr, nullptr);
+
+    m_iconUnavailable.Load(IDI_STATE_UNAVAILABLE);
+    m_iconWaiting.Load(IDI_STATE_WAITING);
+    m_iconConnected.Load(IDI_STATE_CONNECTED);
+
+    if (!m_trayIcon.Create(m_window, kTrayCallbackMessage, LoadResourceText(IDS_TIP_UNAVAILABLE),
+                           m_iconUnavailable.Get(), IDR_TRAYMENU)) {
+        return false;
+    }
+    m_trayIcon.SetDefaultMenuItem(ID_APP_CONFIGURE);
+    ::SetTimer(m_window, kPollTimer, kPollPeriodMilliseconds, nullptr);
+
+    m_settings.LoadSettings();
+    HoldForegroundLockOff();
+
+    m_portFailureShown = false;
+    m_protocolServer.SetOwner(this);
+    StartLink();
+    return true;
+}
+
+void CMainFrame::HoldForegroundLockOff()
+{
+    // The server brings application windows to the front on the phone's behalf; Windows refuses
+    // that to a background process while the foreground lock time-out is set.
+    DWORD timeout = 0;
+    if (::SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0) && timeout != 0) {
+        ::SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    }
+}
+
+void CMainFrame::StartLink()
+{
+    m_protocolServer.Start(m_settings.GetSerialPort(), this);
+}
+
+void CMainFrame::Post(uint32_t message, uintptr_t wParam)
+{
+    if (m_window) {
+        ::PostMessageW(m_window, message, static_cast<WPARAM>(wParam), 0);
+    }
+}
+
+void CMainFrame::ShowDisplay(Display display)
+{
+    switch (display) {
+    case Display::Unavailable:
+        m_trayIcon.SetIcon(m_iconUnavailable.Get());
+        m_trayIcon.SetTooltip(IDS_TIP_UNAVAILABLE);
+        break;
+    case Display::Waiting:
+        m_trayIcon.SetIcon(m_iconWaiting.Get());
+        m_trayIcon.SetTooltip(IDS_TIP_WAITING);
+        break;
+    case Display::Connected:
+        m_trayIcon.SetIcon(m_iconConnected.Get());
+        m_trayIcon.SetTooltip(IDS_TIP_CONNECTED);
+        break;
+    }
+}
+
+void CMainFrame::OnCommand(UINT command)
+{
+    switch (command) {
+    case ID_APP_EXIT:
+        ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case kPollTimer:
+        if (m_protocolServer.GetState() == RC_STATE_STOPPED) {
+            StartLink();
+        }
+        if (m_currentManager) {
+            m_currentManager->Poll();
+        }
+        if (m_protocolServer.GetState() == RC_STATE_CONNECTED) {
+            m_protocolServer.RefreshApplicationList();
+        }
+        break;
+    case kSyncTimer:
+        m_protocolServer.OnSyncTimeout();
+        ::KillTimer(m_window, kSyncTimer);
+        break;
+    case kStallTimer:
+        ::KillTimer(m_window, kStallTimer);
+        m_protocolServer.OnStallTimeout();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnPortFailed()
+{
+    if (m_portFailureShown) {
+        return;
+    }
+    m_portFailureShown = true;
+    ShowDisplay(Display::Unavailable);
+    // The box is modal and timers keep running under it: Exit and Configure stay greyed so that
+    // the program is not torn down from inside the message box.
+    const HMENU menu = m_trayIcon.GetMenu();
+    const HMENU popup = menu ? ::GetSubMenu(menu, 0) : nullptr;
+    if (popup) {
+        ::EnableMenuItem(popup, ID_APP_EXIT, MF_BYCOMMAND | MF_GRAYED);
+        ::EnableMenuItem(popup, ID_APP_CONFIGURE, MF_BYCOMMAND | MF_GRAYED);
+    }
+    ShowMessage(m_window, FormatResourceText(IDS_PORT_FAILED, m_settings.GetSerialPort()), MB_OK | MB_ICONEXCLAMATION);
+    if (popup) {
+        ::EnableMenuItem(popup, ID_APP_EXIT, MF_BYCOMMAND | MF_ENABLED);
+        ::EnableMenuItem(popup, ID_APP_CONFIGURE, MF_BYCOMMAND | MF_ENABLED);
+    }
+}
+
+void CMainFrame::OnClose()
+{
+    if (ShowMessage(m_window, LoadResourceText(IDS_CONFIRM_EXIT), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    ::KillTimer(m_window, kPollTimer);
+    ::KillTimer(m_window, kSyncTimer);
+    ::KillTimer(m_window, kStallTimer);
+    m_currentManager = nullptr;
+    m_protocolServer.SetApplicationManager(nullptr);
+    m_protocolServer.Stop();
+    m_trayIcon.Remove();
+    ::DestroyWindow(m_window);
+}
+
+uint8_t CMainFrame::OnPhoneConnected()
+{
+    ShowDisplay(Display::Connected);
+    return 0;
+}
+
+void CMainFrame::OnPhoneDisconnected(uint8_t /*reason*/)
+{
+    if (m_currentManager) {
+        m_currentManager->SetActive(false, true);
+        m_currentManager = nullptr;
+    }
+    ShowDisplay(Display::Waiting);
+    m_protocolServer.SetApplicationManager(nullptr);
+    m_protocolServer.Stop();
+    StartLink();
+}
+
+uint32_t CMainFrame::SelectApplication(uint32_t id, std::u16string& name)
+{
+    if (id == 0) {
+        return 0;
+    }
+    // No application is offered yet, so no id names one.
+    name.clear();
+    return 0;
+}
+
+bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& /*entries*/, bool onlyIfChanged)
+{
+    // No application is offered yet: the list is empty and never changes.
+    return !onlyIfChanged;
+}
+
+void CMainFrame::StartSyncTimer(uint32_t milliseconds)
+{
+    ::SetTimer(m_window, kSyncTimer, milliseconds, nullptr);
+}
+
+void CMainFrame::OnSyncRegained()
+{
+    ::KillTimer(m_window, kSyncTimer);
+    ShowDisplay(Display::Connected);
+}
+
+void CMainFrame::StartStallTimer(uint32_t milliseconds)
+{
+    ::SetTimer(m_window, kStallTimer, milliseconds, nullptr);
+}
+
+void CMainFrame::StopStallTimer()
+{
+    ::KillTimer(m_window, kStallTimer);
+}

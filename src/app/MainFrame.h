@@ -1,0 +1,79 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/NotifyIcon.h"
+#include "app/SmallIcon.h"
+#include "config/ServerConfiguration.h"
+#include "platform/win32/Win32RegistryBackend.h"
+#include "platform/win32/Win32SerialPort.h"
+#include "protocol/ProtocolOwner.h"
+#include "protocol/RCProtocolServer.h"
+#include "serial/LinkNotify.h"
+
+class CAppMgr;
+
+// The program's one long-lived window. Never visible: it owns the settings, the tray icon and
+// the protocol server with its serial link, receives the link's notifications, the tray menu's
+// commands and the timers, and answers the protocol server's questions.
+class CMainFrame : public IProtocolOwner, public ILinkNotify {
+public:
+    static constexpr wchar_t kWindowClass[] = L"QuillantMainFrame";
+    static constexpr UINT kTrayCallbackMessage = 0x464;
+
+    CMainFrame();
+    ~CMainFrame() override;
+    CMainFrame(const CMainFrame&) = delete;
+    CMainFrame& operator=(const CMainFrame&) = delete;
+
+    // Creates the hidden window; its creation runs the whole start-up. False when it failed.
+    bool Create();
+    HWND GetWindow() const { return m_window; }
+
+    CRCProtocolServer& GetProtocolServer() { return m_protocolServer; }
+    CAppMgr* GetCurrentManager() const { return m_currentManager; }
+
+    // IProtocolOwner
+    uint8_t OnPhoneConnected() override;
+    void OnPhoneDisconnected(uint8_t reason) override;
+    uint32_t SelectApplication(uint32_t id, std::u16string& name) override;
+    bool FillApplicationList(std::vector<CAppListEntry>& entries, bool onlyIfChanged) override;
+    void StartSyncTimer(uint32_t milliseconds) override;
+    void OnSyncRegained() override;
+    void StartStallTimer(uint32_t milliseconds) override;
+    void StopStallTimer() override;
+
+    // ILinkNotify: the serial reader thread posts here.
+    void Post(uint32_t message, uintptr_t wParam) override;
+
+private:
+    enum TimerId : UINT_PTR { kPollTimer = 1, kSyncTimer = 2, kStallTimer = 3 };
+    enum class Display { Unavailable, Waiting, Connected };
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnCreate();
+    void OnCommand(UINT command);
+    void OnTimer(UINT_PTR id);
+    void OnPortFailed();
+    void OnClose();
+    void ShowDisplay(Display display);
+    void StartLink();
+    void HoldForegroundLockOff();
+
+    HWND m_window = nullptr;
+    bool m_oleInitialized = false;
+    CWin32RegistryBackend m_registry;
+    CServerConfiguration m_settings{m_registry};
+    bool m_portFailureShown = false;
+    CAppMgr* m_currentManager = nullptr;
+    CNotifyIcon m_trayIcon;
+    CWin32SerialPort m_serialPort;
+    CRCProtocolServer m_protocolServer;
+    CSmallIcon m_iconUnavailable;
+    CSmallIcon m_iconWaiting;
+    CSmallIcon m_iconConnected;
+};

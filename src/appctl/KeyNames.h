@@ -1,0 +1,24 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// A key name that action strings may use instead of a virtual-key code.
+struct CKeyName {
+    const char16_t* m_name;  // upper case
+    int32_t m_code;          // virtual-key code
+};
+
+constexpr size_t KEY_NAME_COUNT = 111;
+
+// The names in search order. Keys without a name (Insert, Delete, most punctuation) are
+// reached by number.
+extern const std::array<CKeyName, KEY_NAME_COUNT> g_keyNames;
+
+// Finds a name without regard to ASCII case; the first equal name wins.
+bool LookUpKeyName(std::u16string_view name, int32_t& code);
+
+// ASCII-only case folding: the names and command words are ASCII, and folding other letters
+// could make a foreign letter match one of them.
+bool EqualsNoCaseAscii(std::u16string_view left, std::u16string_view right);

@@ -1,0 +1,170 @@
+#include "config/Registry.h"
+
+#include "config/StringListCodec.h"
+
+CRegistry::CRegistry(IRegistryBackend& backend) : m_backend(backend) {}
+
+CRegistry::~CRegistry()
+{
+    CloseKey();
+}
+
+bool CRegistry::TryOpenKey(const std::u16string& path)
+{
+    return Open(path, false);
+}
+
+bool CRegistry::OpenKey(const std::u16string& path)
+{
+    m_keyPath = path;
+    return Open(path, false);
+}
+
+bool CRegistry::CreateKey(const std::u16string& path)
+{
+    return Open(path, true);
+}
+
+bool CRegistry::Open(const std::u16string& path, bool create)
+{
+    // One key at a time: reopening must not leak the previous handle.
+    CloseKey();
+    IRegistryBackend::Key key = 0;
+    m_result = create ? m_backend.CreateKey(path, key) : m_backend.OpenKey(path, key);
+    if (m_result != RC_ERROR_SUCCESS)
+        return false;
+    m_key = key;
+    return true;
+}
+
+void CRegistry::CloseKey()
+{
+    if (m_key != 0) {
+        m_backend.CloseKey(m_key);
+        m_key = 0;
+    }
+    m_result = RC_ERROR_SUCCESS;
+}
+
+bool CRegistry::Query(const std::u16string& name, std::vector<uint8_t>& data)
+{
+    if (m_key == 0) {
+        m_result = RC_ERROR_INVALID_HANDLE;
+        return false;
+    }
+    uint32_t type = 0;
+    m_result = m_backend.QueryValue(m_key, name, type, data);
+    if (m_result != RC_ERROR_SUCCESS)
+        return false;
+    m_type = type;
+    m_size = static_cast<uint32_t>(data.size());
+    return true;
+}
+
+bool CRegistry::ValueExists(const std::u16string& name)
+{
+    std::vector<uint8_t> data;
+    return Query(name, data);
+}
+
+bool CRegistry::GetString(const std::u16string& name, std::u16string& value)
+{
+    std::vector<uint8_t> data;
+    if (!Query(name, data))
+        return false;
+    if (data.size() > kMaxStringBytes) {
+        m_result = RC_ERROR_MORE_DATA;
+        return false;
+    }
+    // A stored string may lack its terminator or have an odd byte count: take whole code
+    // units only, up to the first zero.
+    std::u16string text;
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        const auto unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+        if (unit == 0)
+            break;
+        text.push_back(unit);
+    }
+    value = std::move(text);
+    return true;
+}
+
+bool CRegistry::GetNumber(const std::u16string& name, int32_t& value)
+{
+    std::vector<uint8_t> data;
+    if (!Query(name, data))
+        return false;
+    if (data.size() > kMaxNumberBytes) {
+        m_result = RC_ERROR_MORE_DATA;
+        return false;
+    }
+    uint32_t number = 0;
+    for (size_t i = 0; i < data.size(); ++i)
+        number |= static_cast<uint32_t>(data[i]) << (8 * i);
+    value = static_cast<int32_t>(number);
+    return true;
+}
+
+bool CRegistry::GetStringList(const std::u16string& name, std::vector<std::u16string>& list)
+{
+    std::vector<uint8_t> data;
+    if (!Query(name, data))
+        return false;
+    if (m_type != RC_REG_BINARY)
+        return true;
+    if (!DecodeStringList(data.data(), data.size(), list)) {
+        m_result = RC_ERROR_INVALID_DATA;
+        return false;
+    }
+    return true;
+}
+
+bool CRegistry::Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data, uint32_t size)
+{
+    if (m_key == 0) {
+        m_result = RC_ERROR_INVALID_HANDLE;
+        return false;
+    }
+    m_result = m_backend.SetValue(m_key, name, type, data);
+    m_type = type;
+    m_size = size;
+    return m_result == RC_ERROR_SUCCESS;
+}
+
+bool CRegistry::SetString(const std::u16string& name, const std::u16string& value)
+{
+    std::vector<uint8_t> data;
+    data.reserve((value.size() + 1) * 2);
+    for (char16_t unit : value) {
+        data.push_back(static_cast<uint8_t>(unit));
+        data.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    data.push_back(0);
+    data.push_back(0);
+    return Write(name, RC_REG_SZ, data, static_cast<uint32_t>(value.size() + 1));
+}
+
+bool CRegistry::SetNumber(const std::u16string& name, int32_t value)
+{
+    const auto number = static_cast<uint32_t>(value);
+    const std::vector<uint8_t> data = {
+        static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
+        static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
+    return Write(name, RC_REG_DWORD, data, kMaxNumberBytes);
+}
+
+bool CRegistry::SetStringList(const std::u16string& name, const std::vector<std::u16string>& list)
+{
+    const std::vector<uint8_t> data = EncodeStringList(list);
+    return Write(name, RC_REG_BINARY, data, static_cast<uint32_t>(data.size()));
+}
+
+bool CRegistry::DeleteValue(const std::u16string& name)
+{
+    if (m_key == 0) {
+        m_result = RC_ERROR_INVALID_HANDLE;
+        return false;
+    }
+    m_result = m_backend.DeleteValue(m_key, name);
+    return m_result == RC_ERROR_SUCCESS;
+}

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/RegistryBackend.h"
+
+// Result recorded when a stored list cannot be decoded.
+constexpr int32_t RC_ERROR_INVALID_DATA = 13;
+
+// One open key below the current user's hive at a time, with typed reads and writes of its
+// values. Every operation records its result code; reads and writes also record the value's
+// type and size. The key is closed by CloseKey, by opening another one, or by the destructor.
+class CRegistry {
+public:
+    // Largest values GetString and GetNumber accept; anything bigger is refused.
+    static constexpr uint32_t kMaxStringBytes = 200;
+    static constexpr uint32_t kMaxNumberBytes = 4;
+
+    explicit CRegistry(IRegistryBackend& backend);
+    CRegistry(const CRegistry&) = delete;
+    CRegistry& operator=(const CRegistry&) = delete;
+    virtual ~CRegistry();
+
+    // Opens an existing key without recording its path.
+    bool TryOpenKey(const std::u16string& path);
+    // Records the path, then opens an existing key.
+    bool OpenKey(const std::u16string& path);
+    // Opens the key, creating it (and any missing parents) when it does not exist.
+    bool CreateKey(const std::u16string& path);
+    void CloseKey();
+
+    bool ValueExists(const std::u16string& name);
+    // Text up to the first zero code unit; values over kMaxStringBytes fail. Type not checked.
+    bool GetString(const std::u16string& name, std::u16string& value);
+    // Little-endian, zero-extended when shorter; values over kMaxNumberBytes fail. Type not checked.
+    bool GetNumber(const std::u16string& name, int32_t& value);
+    // Decodes a binary value of any size, replacing the list; a malformed one empties the list
+    // and fails. A value of another type leaves the list alone and succeeds.
+    bool GetStringList(const std::u16string& name, std::vector<std::u16string>& list);
+
+    // Writes the text and its terminating zero as a string value.
+    bool SetString(const std::u16string& name, const std::u16string& value);
+    bool SetNumber(const std::u16string& name, int32_t value);
+    bool SetStringList(const std::u16string& name, const std::vector<std::u16string>& list);
+    bool DeleteValue(const std::u16string& name);
+
+    bool IsOpen() const { return m_key != 0; }
+    int32_t GetResult() const { return m_result; }
+    uint32_t GetType() const { return m_type; }
+    uint32_t GetSize() const { return m_size; }
+    const std::u16string& GetKeyPath() const { return m_keyPath; }
+
+private:
+    bool Open(const std::u16string& path, bool create);
+    // Reads the value into `data`, recording result, type and size; fails without an open key.
+    bool Query(const std::u16string& name, std::vector<uint8_t>& data);
+    bool Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data, uint32_t size);
+
+    IRegistryBackend& m_backend;
+    int32_t m_result = RC_ERROR_SUCCESS;
+    uint32_t m_type = 0;
+    uint32_t m_size = 0;  // bytes; characters (with the terminator) for strings written
+    IRegistryBackend::Key m_key = 0;
+    std::u16string m_keyPath;
+};

@@ -1,0 +1,238 @@
+#include "platform/win32/Win32SerialPort.h"
+
+#include "platform/win32/WideText.h"
+
+namespace {
+
+// How often an idle reader looks at the device: a hung-up port does not always end a pending
+// event wait, and a character that arrived between a read and the next wait is found here.
+constexpr DWORD kIdleProbeMilliseconds = 1000;
+
+// A message written just before the port is closed (the disconnect sent at exit) gets this long
+// to leave the driver; then the rest is cancelled.
+constexpr DWORD kCloseWriteGraceMilliseconds = 2000;
+
+CUniqueHandle MakeManualResetEvent()
+{
+    return CUniqueHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+}  // namespace
+
+CWin32SerialPort::CWin32SerialPort() = default;
+
+CWin32SerialPort::~CWin32SerialPort()
+{
+    Close();
+}
+
+bool CWin32SerialPort::Open(const std::u16string& deviceName)
+{
+    Close();
+    m_waitEvent = MakeManualResetEvent();
+    m_readEvent = MakeManualResetEvent();
+    m_stopEvent = MakeManualResetEvent();
+    if (!m_waitEvent || !m_readEvent || !m_stopEvent) {
+        Close();
+        return false;
+    }
+    m_port.Reset(::CreateFileW(as_wcstr(deviceName), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
+    if (!m_port || !Configure()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool CWin32SerialPort::Configure()
+{
+    HANDLE port = m_port.Get();
+    if (!::SetCommMask(port, EV_RXCHAR)) return false;
+    if (!::SetupComm(port, 4096, 4096)) return false;
+    if (!::PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)) return false;
+
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 1000;
+    timeouts.WriteTotalTimeoutMultiplier = 19200;
+    timeouts.WriteTotalTimeoutConstant = 0;
+    if (!::SetCommTimeouts(port, &timeouts)) return false;
+
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    if (!::GetCommState(port, &dcb)) return false;
+    dcb.BaudRate = CBR_9600;
+    dcb.fBinary = TRUE;
+    dcb.fParity = TRUE;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    if (!::SetCommState(port, &dcb)) return false;
+    return ::EscapeCommFunction(port, SETDTR) != FALSE;
+}
+
+void CWin32SerialPort::Close()
+{
+    if (m_port) {
+        FinishPendingWrites(kCloseWriteGraceMilliseconds);
+        m_port.Reset();
+    }
+    m_writes.clear();
+    m_waitEvent.Reset();
+    m_readEvent.Reset();
+    m_stopEvent.Reset();
+}
+
+bool CWin32SerialPort::PrepareReader()
+{
+    if (!m_port) return false;
+    ::EscapeCommFunction(m_port.Get(), SETDTR);
+    return ::SetCommMask(m_port.Get(), EV_RXCHAR | EV_CTS | EV_DSR) != FALSE;
+}
+
+void CWin32SerialPort::RequestStop()
+{
+    if (m_stopEvent) {
+        ::SetEvent(m_stopEvent.Get());
+    }
+}
+
+ISerialPort::WaitResult CWin32SerialPort::FinishCancelledWait(OVERLAPPED& overlapped)
+{
+    // The record must not go out of scope while the driver may still write the mask into it.
+    DWORD ignored = 0;
+    ::CancelIoEx(m_port.Get(), &overlapped);
+    ::GetOverlappedResult(m_port.Get(), &overlapped, &ignored, TRUE);
+    return WaitResult::Stopped;
+}
+
+ISerialPort::WaitResult CWin32SerialPort::WaitForData()
+{
+    HANDLE port = m_port.Get();
+    for (;;) {
+        if (::WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0) {
+            return WaitResult::Stopped;
+        }
+        const int32_t alreadyWaiting = BytesWaiting();
+        if (alreadyWaiting != 0) {
+            return alreadyWaiting > 0 ? WaitResult::Data : WaitResult::Failed;
+        }
+        DWORD mask = 0;
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = m_waitEvent.Get();
+        ::ResetEvent(m_waitEvent.Get());
+        if (!::WaitCommEvent(port, &mask, &overlapped)) {
+            if (::GetLastError() != ERROR_IO_PENDING) {
+                return WaitResult::Failed;
+            }
+            const HANDLE handles[2] = {m_waitEvent.Get(), m_stopEvent.Get()};
+            for (;;) {
+                const DWORD woken = ::WaitForMultipleObjects(2, handles, FALSE, kIdleProbeMilliseconds);
+                if (woken == WAIT_OBJECT_0) {
+                    break;
+                }
+                if (woken == WAIT_OBJECT_0 + 1) {
+                    return FinishCancelledWait(overlapped);
+                }
+                if (woken != WAIT_TIMEOUT) {
+                    FinishCancelledWait(overlapped);
+                    return WaitResult::Failed;
+                }
+                const int32_t waiting = BytesWaiting();
+                if (waiting != 0) {
+                    FinishCancelledWait(overlapped);
+                    return waiting > 0 ? WaitResult::Data : WaitResult::Failed;
+                }
+            }
+            DWORD ignored = 0;
+            if (!::GetOverlappedResult(port, &overlapped, &ignored, FALSE)) {
+                return WaitResult::Failed;
+            }
+        }
+        if (mask & EV_RXCHAR) {
+            return WaitResult::Data;
+        }
+        // A modem-line change alone: nothing to read, wait again.
+    }
+}
+
+int32_t CWin32SerialPort::BytesWaiting()
+{
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(m_port.Get(), &errors, &status)) {
+        return -1;
+    }
+    return static_cast<int32_t>(status.cbInQue);
+}
+
+int32_t CWin32SerialPort::Read(uint8_t* destination, int32_t count)
+{
+    if (count <= 0) return 0;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = m_readEvent.Get();
+    ::ResetEvent(m_readEvent.Get());
+    DWORD done = 0;
+    if (!::ReadFile(m_port.Get(), destination, static_cast<DWORD>(count), &done, &overlapped)) {
+        if (::GetLastError() != ERROR_IO_PENDING) {
+            return -1;
+        }
+        // Only what was reported waiting is asked for, so this completes at once; the
+        // 1000 ms total time-out bounds it otherwise.
+        if (!::GetOverlappedResult(m_port.Get(), &overlapped, &done, TRUE)) {
+            return -1;
+        }
+    }
+    return static_cast<int32_t>(done);
+}
+
+void CWin32SerialPort::Write(std::vector<uint8_t> bytes)
+{
+    ReapFinishedWrites();
+    if (!m_port || bytes.empty()) return;
+    auto pending = std::make_unique<PendingWrite>();
+    pending->event = MakeManualResetEvent();
+    if (!pending->event) return;
+    pending->bytes = std::move(bytes);
+    pending->overlapped.hEvent = pending->event.Get();
+    DWORD done = 0;
+    if (::WriteFile(m_port.Get(), pending->bytes.data(), static_cast<DWORD>(pending->bytes.size()), &done,
+                    &pending->overlapped)) {
+        return;  // finished at once
+    }
+    if (::GetLastError() == ERROR_IO_PENDING) {
+        m_writes.push_back(std::move(pending));
+    }
+}
+
+void CWin32SerialPort::ReapFinishedWrites()
+{
+    for (auto it = m_writes.begin(); it != m_writes.end();) {
+        DWORD done = 0;
+        if (::GetOverlappedResult(m_port.Get(), &(*it)->overlapped, &done, FALSE) ||
+            ::GetLastError() != ERROR_IO_INCOMPLETE) {
+            it = m_writes.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CWin32SerialPort::FinishPendingWrites(DWORD graceMilliseconds)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + graceMilliseconds;
+    for (auto& pending : m_writes) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        if (::WaitForSingleObject(pending->event.Get(), left) != WAIT_OBJECT_0) {
+            ::CancelIoEx(m_port.Get(), &pending->overlapped);
+        }
+        DWORD done = 0;
+        ::GetOverlappedResult(m_port.Get(), &pending->overlapped, &done, TRUE);
+    }
+    m_writes.clear();
+}

@@ -1,0 +1,72 @@
+#include "process/PerfCounterNames.h"
+
+namespace {
+
+char16_t ToLowerAscii(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+bool EqualsIgnoringCase(const std::u16string& text, const char16_t* expected)
+{
+    size_t i = 0;
+    for (; i < text.size() && expected[i] != 0; ++i) {
+        if (ToLowerAscii(text[i]) != ToLowerAscii(expected[i]))
+            return false;
+    }
+    return i == text.size() && expected[i] == 0;
+}
+
+// Only a plain decimal number is an index: anything else means the list is out of step, and
+// handing such text to the performance-data query would ask for some other data.
+bool ParseIndex(const std::u16string& text, uint32_t& index)
+{
+    if (text.empty())
+        return false;
+    uint64_t value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - u'0');
+        if (value > UINT32_MAX)
+            return false;
+    }
+    index = static_cast<uint32_t>(value);
+    return true;
+}
+
+}  // namespace
+
+CPerfCounterNames CPerfCounterNames::Parse(const uint8_t* data, size_t size)
+{
+    CPerfCounterNames names;
+    if (data == nullptr)
+        return names;
+
+    const size_t units = size / 2;
+    size_t unit = 0;
+    std::u16string previous;
+    std::u16string current;
+    while (unit < units) {
+        current.clear();
+        while (unit < units) {
+            const char16_t c = static_cast<char16_t>(data[2 * unit] | (data[2 * unit + 1] << 8));
+            ++unit;
+            if (c == 0)
+                break;
+            current.push_back(c);
+        }
+        if (current.empty())
+            break;
+
+        uint32_t index = 0;
+        if (EqualsIgnoringCase(current, u"Process") && ParseIndex(previous, index)) {
+            names.m_processObjectIndex = previous;
+        } else if (EqualsIgnoringCase(current, u"ID Process") && ParseIndex(previous, index)) {
+            names.m_idProcessCounter = index;
+            names.m_hasIdProcessCounter = true;
+        }
+        previous.swap(current);
+    }
+    return names;
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "protocol/RCMsg.h"
+
+class CAppMgr;
+
+// One application offered to the phone.
+class CAppListEntry {
+public:
+    CAppListEntry() = default;
+    CAppListEntry(uint32_t appId, uint16_t appType, std::u16string name, bool active);
+    explicit CAppListEntry(const CAppMgr& manager);
+    virtual ~CAppListEntry() = default;
+    CAppListEntry(const CAppListEntry&) = default;
+    CAppListEntry& operator=(const CAppListEntry&) = default;
+    CAppListEntry(CAppListEntry&&) = default;
+    CAppListEntry& operator=(CAppListEntry&&) = default;
+
+    // Wire form: id u32, type u16, active u8, name UTF-16LE with terminator.
+    size_t GetWireSize() const { return 2 * m_name.size() + 9; }
+    void Write(CByteWriter& writer) const;
+
+    uint32_t m_appId = 0;
+    uint16_t m_appType = 0;
+    std::u16string m_name;
+    bool m_active = false;
+};
+
+// Type 5, server to phone: the applications the phone can select. Sent only; a received one
+// keeps its bytes undecoded.
+class CRCMsgApplicationList : public CRCMsg {
+public:
+    // The count is one byte, so at most this many entries are sent, the first ones of the list.
+    static constexpr size_t kMaxEntries = 255;
+
+    explicit CRCMsgApplicationList(std::vector<CAppListEntry> entries = {});
+    CRCMsgApplicationList(const uint8_t* frame, size_t size);
+
+    const std::vector<uint8_t>& Encode() override;
+
+    const std::vector<CAppListEntry>& GetEntries() const { return m_entries; }
+    // How many entries the last Encode put on the wire.
+    size_t GetEncodedCount() const { return m_encodedCount; }
+
+private:
+    std::vector<CAppListEntry> m_entries;
+    size_t m_encodedCount = 0;
+};

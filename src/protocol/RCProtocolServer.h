@@ -1,0 +1,64 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "protocol/MessageSink.h"
+#include "serial/RCCommManager.h"
+
+class CAppMgr;
+class CRCMsg;
+class IProtocolOwner;
+class ILinkNotify;
+class ISerialPort;
+
+// Protocol states.
+constexpr int32_t RC_STATE_STOPPED = 0;
+constexpr int32_t RC_STATE_WAITING = 1;
+constexpr int32_t RC_STATE_CONNECTED = 2;
+constexpr int32_t RC_STATE_RECOVERING = 3;
+
+// Reasons carried by a disconnect.
+constexpr uint8_t RC_REASON_VERSION = 1;
+constexpr uint8_t RC_REASON_CLOSED = 2;
+constexpr uint8_t RC_REASON_LOST = 255;  // internal only, never sent
+
+// Milliseconds the phone has to answer a synchronisation message, and the silence after which
+// a half-received message is given up.
+constexpr uint32_t RC_SYNC_TIMEOUT_MS = 500;
+constexpr uint32_t RC_STALL_TIMEOUT_MS = 2000;
+
+// The server's side of the phone protocol: owns the serial link, keeps the connection state,
+// answers messages and hands key and UI events to the selected application. GUI thread only.
+class CRCProtocolServer : public IMessageSink {
+public:
+    CRCProtocolServer(ISerialPort& port, std::u16string ownVersion);
+    ~CRCProtocolServer() override;
+
+    void SetOwner(IProtocolOwner* owner);
+
+    int Start(const std::u16string& portName, ILinkNotify* notify);  // 0 ok, 1 failed
+    void Stop();
+    void OnData();
+    void HandleMessage(std::unique_ptr<CRCMsg> message) override;
+    void OnSyncTimeout();
+    void OnStallTimeout();
+    void RefreshApplicationList();
+    void SetApplicationManager(CAppMgr* manager);
+    void SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload);
+    void SendDisconnect(uint8_t reason);
+    int32_t GetState() const { return m_state; }
+    CRCCommManager& GetLink() { return m_link; }
+
+private:
+    void StartSyncRecovery(uint8_t type);
+    void UpdateStallTimer();
+    void Send(std::unique_ptr<CRCMsg> message);
+
+    IProtocolOwner* m_owner = nullptr;
+    CRCCommManager m_link;
+    CAppMgr* m_manager = nullptr;
+    std::u16string m_ownVersion;
+    int32_t m_state = RC_STATE_STOPPED;
+};

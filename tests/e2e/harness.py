@@ -1,0 +1,514 @@
+#!/usr/bin/env python3
+"""Runs the Windows server under Wine with a phone on a pty pair.
+
+One template Wine prefix is made per test run (`harness.py make-template DIR`)
+and copied for every test. A Session owns everything one test starts: the
+prefix copy, an Xvfb display, the socat pty pair whose PC end is COM5 inside
+Wine, the server process and the phone simulator, and tears all of it down
+whatever happens.
+
+Paths come from the environment that CTest sets (see register.cmake):
+  QUILLANT_WINDOWS_BUILD  folder with Quillant.exe and wintool.exe
+  QUILLANT_MODEMSHIM      the modem-line LD_PRELOAD shim (modemshim.so)
+  QUILLANT_E2E_TEMPLATE   the template prefix
+  QUILLANT_E2E_KEEP=1     keep each test's folder (logs, prefix) for a post-mortem
+"""
+
+import atexit
+import contextlib
+import ctypes
+import os
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE_ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(SOURCE_ROOT, "tools"))
+
+import phonesim  # noqa: E402
+
+COM_PORT = "com5"
+SERVER_KEY = r"HKEY_CURRENT_USER\Software\Tarvo\Quillant"
+DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+DISPLAY_RANGE = range(60, 140)
+
+# Generous limits: the machines are shared and Wine is slow to start on them.
+START_LIMIT = 60.0
+EVENT_LIMIT = 20.0
+TEARDOWN_LIMIT = 30.0
+
+# Registry of the template: the server's port, no crash dialogs, windows
+# managed by Wine itself (raised by SetForegroundWindow, destroyed at once),
+# no pointer acceleration.
+TEMPLATE_REG = r"""Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Tarvo\Quillant]
+"Serial Port"="COM5"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Control Panel\Mouse]
+"MouseSpeed"="0"
+"MouseThreshold1"="0"
+"MouseThreshold2"="0"
+"""
+
+
+class HarnessError(Exception):
+    pass
+
+
+def env_path(name, default=None):
+    value = os.environ.get(name, default)
+    if not value:
+        raise HarnessError("%s is not set; run the tests through ctest --preset e2e" % name)
+    return value
+
+
+def windows_build():
+    return env_path("QUILLANT_WINDOWS_BUILD", os.path.join(SOURCE_ROOT, "build", "windows"))
+
+
+def server_exe():
+    path = os.path.join(windows_build(), "Quillant.exe")
+    if not os.path.isfile(path):
+        raise HarnessError("%s is missing: build it with cmake --preset windows && cmake --build --preset windows" % path)
+    return path
+
+
+def wintool_exe():
+    path = os.path.join(windows_build(), "wintool.exe")
+    if not os.path.isfile(path):
+        raise HarnessError("%s is missing: build the windows preset" % path)
+    return path
+
+
+def modem_shim():
+    path = env_path("QUILLANT_MODEMSHIM")
+    if not os.path.isfile(path):
+        raise HarnessError("%s is missing: cmake --build --preset e2e" % path)
+    return path
+
+
+def wait_until(condition, limit, what, poll=0.02):
+    """Polls `condition` until it returns something true; raises after `limit` s."""
+    deadline = time.monotonic() + limit
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() >= deadline:
+            raise HarnessError("timed out after %.1f s waiting for %s" % (limit, what))
+        time.sleep(poll)
+
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def _die_with_parent():
+    # A test killed by CTest's time-out must not leave Xvfb or socat behind.
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+def wine_env(prefix, display=None, preload=None):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES, WINEARCH="win64")
+    env.pop("LD_PRELOAD", None)
+    if display is not None:
+        env["DISPLAY"] = display
+    else:
+        env.pop("DISPLAY", None)
+    if preload:
+        env["LD_PRELOAD"] = preload
+    return env
+
+
+def kill_wineserver(prefix, wait=True):
+    """Ends every Wine process of this prefix, and only of this prefix."""
+    env = wine_env(prefix)
+    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TEARDOWN_LIMIT)
+    if wait:
+        subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TEARDOWN_LIMIT)
+
+
+# ---------------------------------------------------------------- template
+
+
+def make_template(path):
+    """A fresh prefix with the registry the tests need. Takes 10-60 s."""
+    path = os.path.abspath(path)
+    if os.path.exists(path):
+        kill_wineserver(path)
+        shutil.rmtree(path)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    log_path = path + ".log"
+    env = wine_env(path)
+    started = time.monotonic()
+    with open(log_path, "w") as log:
+        # Output goes to a file: Wine's helper processes keep a pipe open for
+        # seconds after the command is done.
+        subprocess.run(["wineboot", "-i"], env=env, stdout=log, stderr=log, check=True, timeout=600)
+        reg_file = os.path.join(path, "quillant-test.reg")
+        with open(reg_file, "w", encoding="utf-16") as f:
+            f.write(TEMPLATE_REG.replace("\n", "\r\n"))
+        subprocess.run(["wine", "reg", "import", reg_file], env=env, stdout=log, stderr=log, check=True, timeout=300)
+        os.remove(reg_file)
+        subprocess.run(["wineserver", "-w"], env=env, stdout=log, stderr=log, timeout=300)
+    with open(os.path.join(path, "user.reg"), encoding="latin-1") as f:
+        user_reg = f.read()
+    for needle in ('"Serial Port"="COM5"', '"Managed"="N"', '"ShowCrashDialog"=dword:00000000'):
+        if needle not in user_reg:
+            raise HarnessError("template prefix lacks %s; see %s" % (needle, log_path))
+    print("template prefix %s made in %.1f s" % (path, time.monotonic() - started))
+
+
+def remove_template(path):
+    path = os.path.abspath(path)
+    if os.path.exists(path):
+        kill_wineserver(path)
+        shutil.rmtree(path, ignore_errors=True)
+    if os.path.exists(path + ".log"):
+        os.remove(path + ".log")
+
+
+# ---------------------------------------------------------------- session
+
+
+class Server:
+    """A running Quillant.exe: its own pid (no shell in between), its log."""
+
+    def __init__(self, session, args, log_name):
+        self.session = session
+        self.log_path = os.path.join(session.workdir, log_name)
+        self.log = open(self.log_path, "wb")
+        self.proc = subprocess.Popen(
+            ["wine", session.installed_exe] + list(args),
+            cwd=os.path.dirname(session.installed_exe),
+            env=session.env(preload=True),
+            stdin=subprocess.DEVNULL,
+            stdout=self.log,
+            stderr=subprocess.STDOUT,
+            preexec_fn=_die_with_parent,
+        )
+        self.pid = self.proc.pid
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, limit=EVENT_LIMIT):
+        try:
+            return self.proc.wait(limit)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("server pid %d still running after %.1f s" % (self.pid, limit)) from None
+
+    def cpu_seconds(self):
+        """User plus system CPU time of the server process so far."""
+        with open("/proc/%d/stat" % self.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def resident_kib(self):
+        with open("/proc/%d/status" % self.pid) as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+        return 0
+
+    def close(self):
+        if self.alive():
+            self.proc.kill()
+            try:
+                self.proc.wait(TEARDOWN_LIMIT)
+            except subprocess.TimeoutExpired:
+                pass
+        self.log.close()
+
+
+class Session:
+    """Everything one test runs; use as a context manager.
+
+    port_present=False starts the server with no COM5 (socat runs, but the
+    port is not mapped until map_port())."""
+
+    def __init__(self, name="e2e", port_present=True, start=True, server_args=("/NOSPLASH",)):
+        self.name = name
+        self.port_present = port_present
+        self.start_server_now = start
+        self.server_args = list(server_args)
+        self.workdir = None
+        self.prefix = None
+        self.display = None
+        self.xvfb = None
+        self.socat = None
+        self.server = None
+        self.phones = []
+        self.extra_servers = []
+        self._torn_down = False
+
+    # -- set-up
+
+    def __enter__(self):
+        try:
+            self.setup()
+        except BaseException:
+            self.teardown()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.teardown()
+
+    def setup(self):
+        template = env_path("QUILLANT_E2E_TEMPLATE")
+        if not os.path.isfile(os.path.join(template, "system.reg")):
+            raise HarnessError("template prefix %s is missing: run the e2e_template test first" % template)
+        exe = server_exe()
+        self.workdir = tempfile.mkdtemp(prefix="quillant-e2e-%s-" % self.name, dir="/tmp")
+        atexit.register(self.teardown)
+        self.prefix = os.path.join(self.workdir, "prefix")
+        subprocess.run(["cp", "-a", template, self.prefix], check=True, timeout=300)
+        # The exe runs from inside the prefix, as an installed program would,
+        # so that its folder (profiles beside it) belongs to this test alone.
+        install_dir = os.path.join(self.prefix, "drive_c", "Quillant")
+        os.makedirs(install_dir, exist_ok=True)
+        self.installed_exe = os.path.join(install_dir, "Quillant.exe")
+        shutil.copy2(exe, self.installed_exe)
+        build = os.path.dirname(exe)
+        for name in os.listdir(build):
+            if name.lower().endswith((".chm", ".hlp")):
+                shutil.copy2(os.path.join(build, name), install_dir)
+        if os.path.isdir(os.path.join(build, "Profiles")):
+            shutil.copytree(os.path.join(build, "Profiles"), os.path.join(install_dir, "Profiles"))
+        self.start_xvfb()
+        self.start_socat()
+        if self.port_present:
+            self.map_port()
+        if self.start_server_now:
+            self.server = self.start_server()
+
+    def start_xvfb(self):
+        """An X display of our own: the first free number from DISPLAY_RANGE,
+        taken only once Xvfb itself reports it ready."""
+        offset = os.getpid() % len(DISPLAY_RANGE)
+        numbers = list(DISPLAY_RANGE)[offset:] + list(DISPLAY_RANGE)[:offset]
+        log = open(os.path.join(self.workdir, "xvfb.log"), "wb")
+        for number in numbers:
+            if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+                continue
+            ready_r, ready_w = os.pipe()
+            proc = subprocess.Popen(
+                ["Xvfb", ":%d" % number, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-displayfd", str(ready_w)],
+                pass_fds=[ready_w], stdout=log, stderr=log, preexec_fn=_die_with_parent)
+            os.close(ready_w)
+            answer = b""
+            deadline = time.monotonic() + START_LIMIT
+            while not answer.endswith(b"\n") and time.monotonic() < deadline:
+                readable, _, _ = select.select([ready_r], [], [], deadline - time.monotonic())
+                chunk = os.read(ready_r, 64) if readable else b""
+                if not chunk:
+                    break
+                answer += chunk
+            os.close(ready_r)
+            if answer.strip() == str(number).encode():
+                self.xvfb = proc
+                self.display = ":%d" % number
+                log.close()
+                return
+            proc.kill()
+            proc.wait()
+        log.close()
+        raise HarnessError("no free X display in %s" % DISPLAY_RANGE)
+
+    def start_socat(self):
+        """A connected pty pair: `phone` for the simulator, `pc` for Wine."""
+        self.phone_path = os.path.join(self.workdir, "phone")
+        self.pc_path = os.path.join(self.workdir, "pc")
+        for link in (self.phone_path, self.pc_path):
+            if os.path.lexists(link):
+                os.remove(link)
+        self.socat_log = open(os.path.join(self.workdir, "socat.log"), "ab")
+        self.socat = subprocess.Popen(
+            ["socat", "-d", "-d", "pty,raw,echo=0,link=%s" % self.phone_path, "pty,raw,echo=0,link=%s" % self.pc_path],
+            stdout=self.socat_log, stderr=self.socat_log, preexec_fn=_die_with_parent)
+        wait_until(lambda: os.path.exists(self.phone_path) and os.path.exists(self.pc_path) or self.socat.poll() is not None,
+                   START_LIMIT, "socat's pty pair")
+        if self.socat.poll() is not None:
+            raise HarnessError("socat ended at start; see %s" % self.socat_log.name)
+
+    def stop_socat(self):
+        """Kills the pair: the PC side sees its port hang up."""
+        if self.socat and self.socat.poll() is None:
+            self.socat.terminate()
+            try:
+                self.socat.wait(TEARDOWN_LIMIT)
+            except subprocess.TimeoutExpired:
+                self.socat.kill()
+                self.socat.wait()
+        if self.socat:
+            self.socat_log.close()
+        self.socat = None
+
+    def map_port(self):
+        """Makes COM5 appear inside Wine: dosdevices/com5 -> the PC end."""
+        link = os.path.join(self.prefix, "dosdevices", COM_PORT)
+        temp = link + ".new"
+        if os.path.lexists(temp):
+            os.remove(temp)
+        os.symlink(self.pc_path, temp)
+        os.replace(temp, link)  # atomic: the server sees no half-made port
+
+    def env(self, preload=False):
+        return wine_env(self.prefix, self.display, modem_shim() if preload else None)
+
+    def start_server(self, args=None, log_name="server.log"):
+        server = Server(self, self.server_args if args is None else args, log_name)
+        if self.server is not None:
+            self.extra_servers.append(server)
+        return server
+
+    def phone(self, answer_sync=False):
+        phone = phonesim.Phone(self.phone_path, answer_sync=answer_sync)
+        self.phones.append(phone)
+        return phone
+
+    # -- looking at windows
+
+    def wintool(self, *args, limit=EVENT_LIMIT + 30):
+        """Runs wintool.exe in the prefix; returns (exit code, output lines)."""
+        with tempfile.TemporaryFile() as out:
+            proc = subprocess.run(["wine", wintool_exe()] + [str(a) for a in args], env=self.env(),
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=limit)
+            out.seek(0)
+            lines = out.read().decode("utf-8", errors="replace").splitlines()
+        return proc.returncode, lines
+
+    def wait_window(self, *filters, limit=EVENT_LIMIT):
+        code, lines = self.wintool("wait", *filters, "--timeout", int(limit * 1000))
+        if code != 0:
+            raise HarnessError("no window %s within %.0f s; windows now:\n%s" % (filters, limit, "\n".join(self.windows())))
+        return lines[0]
+
+    def windows(self):
+        return self.wintool("list")[1]
+
+    def message_box(self, text, limit=EVENT_LIMIT):
+        """Waits for a visible message box of the server showing `text`; returns its texts."""
+        filters = ["--class", "#32770", "--title", "Tarvo Quillant", "--text", text, "--visible"]
+        self.wait_window(*filters, limit=limit)
+        code, lines = self.wintool("text", *filters)
+        if code != 0:
+            raise HarnessError("message box %r vanished before it could be read" % text)
+        return "\n".join(lines)
+
+    def count_message_boxes(self):
+        code, lines = self.wintool("count", "--class", "#32770", "--title", "Tarvo Quillant", "--visible")
+        return int(lines[0]) if code == 0 and lines else 0
+
+    def press(self, button, text, limit=EVENT_LIMIT):
+        filters = ["--class", "#32770", "--title", "Tarvo Quillant", "--text", text, "--visible"]
+        code, lines = self.wintool("press", button, *filters, "--timeout", int(limit * 1000))
+        if code != 0:
+            raise HarnessError("could not press %s on the box %r (wintool %d: %s)" % (button, text, code, lines))
+        code, _ = self.wintool("waitgone", *filters, "--timeout", int(limit * 1000))
+        if code != 0:
+            raise HarnessError("box %r still open after %s" % (text, button))
+
+    # -- teardown
+
+    def teardown(self):
+        if self._torn_down:
+            return
+        self._torn_down = True
+        for phone in self.phones:
+            phone.close()
+        if self.prefix and os.path.isdir(self.prefix):
+            try:
+                kill_wineserver(self.prefix)
+            except (subprocess.TimeoutExpired, OSError):
+                pass
+        for server in [self.server] + self.extra_servers:
+            if server is not None:
+                server.close()
+        self.stop_socat()
+        if self.xvfb is not None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(TEARDOWN_LIMIT)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+        if self.workdir and os.environ.get("QUILLANT_E2E_KEEP") != "1":
+            shutil.rmtree(self.workdir, ignore_errors=True)
+
+    def server_log(self):
+        if self.server is None or not os.path.exists(self.server.log_path):
+            return ""
+        with open(self.server.log_path, "rb") as f:
+            return f.read()[-4000:].decode("utf-8", errors="replace")
+
+
+def diagnostics(session):
+    """What a failed test prints: the phone's transcript, windows, server log."""
+    parts = ["---- session %s (folder %s)" % (session.name, session.workdir)]
+    for i, phone in enumerate(session.phones):
+        parts.append("---- phone %d transcript\n%s" % (i, phone.format_transcript()))
+    if session.prefix and session.display:
+        try:
+            parts.append("---- windows\n" + "\n".join(session.windows()))
+        except (HarnessError, subprocess.SubprocessError, OSError) as exc:
+            parts.append("---- windows unavailable: %s" % exc)
+    parts.append("---- server output\n" + session.server_log())
+    return "\n".join(parts) + "\n"
+
+
+class ServerTestCase(unittest.TestCase):
+    """Base of the end-to-end cases: each test runs its own server."""
+
+    @contextlib.contextmanager
+    def server(self, **options):
+        session = Session(self.id().rsplit(".", 1)[-1], **options)
+        with session:
+            try:
+                yield session
+            except BaseException:
+                sys.stderr.write(diagnostics(session))
+                raise
+
+    def assertBetween(self, value, low, high, what):
+        self.assertTrue(low <= value <= high, "%s: %.3f s, expected %.3f to %.3f s" % (what, value, low, high))
+
+
+def _on_sigterm(signum, frame):
+    # CTest ends a test that ran out of time with SIGTERM first: turn it into
+    # an exception so that every Session's teardown runs.
+    raise KeyboardInterrupt("terminated by signal %d" % signum)
+
+
+# Installed on import: every test module and the benchmark import this one.
+signal.signal(signal.SIGTERM, _on_sigterm)
+
+
+def main(argv):
+    if len(argv) == 3 and argv[1] == "make-template":
+        make_template(argv[2])
+        return 0
+    if len(argv) == 3 and argv[1] == "remove-template":
+        remove_template(argv[2])
+        return 0
+    print("usage: harness.py make-template DIR | remove-template DIR", file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

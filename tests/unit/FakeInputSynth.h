@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/InputSynth.h"
+
+// Records every synthesized input event, in order, as short readable text:
+// "key+ 0x41" / "key- 0x41", "move -1,0", "left+" / "left-", "middle+", "right-".
+class CFakeInputSynth : public IInputSynth {
+public:
+    void KeyDown(uint8_t vk) override { Key('+', vk); }
+    void KeyUp(uint8_t vk) override { Key('-', vk); }
+    void MoveMouse(int32_t dx, int32_t dy) override
+    {
+        m_events.push_back("move " + std::to_string(dx) + "," + std::to_string(dy));
+    }
+    void ButtonDown(Button button) override { m_events.push_back(Name(button) + "+"); }
+    void ButtonUp(Button button) override { m_events.push_back(Name(button) + "-"); }
+
+    const std::vector<std::string>& Events() const { return m_events; }
+    // The events so far, leaving the record empty.
+    std::vector<std::string> Take()
+    {
+        std::vector<std::string> events;
+        events.swap(m_events);
+        return events;
+    }
+
+private:
+    void Key(char sign, uint8_t vk)
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "key%c 0x%02X", sign, vk);
+        m_events.emplace_back(text);
+    }
+
+    static std::string Name(Button button)
+    {
+        switch (button) {
+        case Button::Left:
+            return "left";
+        case Button::Middle:
+            return "middle";
+        case Button::Right:
+            return "right";
+        }
+        return "?";
+    }
+
+    std::vector<std::string> m_events;
+};

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include "FakeAppMgr.h"
+#include "FakeLinkNotify.h"
+#include "FakeProtocolOwner.h"
+#include "FakeSerialPort.h"
+#include "TestBytes.h"
+#include "protocol/ApplicationListMessage.h"
+#include "protocol/ConnectionMessages.h"
+#include "protocol/RCProtocolServer.h"
+
+namespace {
+
+const std::vector<uint8_t> kConnect = Concat({Hex("01 12 00"), Utf16z(u"01.01.00")});
+
+class ServerTest : public ::testing::Test {
+protected:
+    ServerTest()
+    {
+        m_server.SetOwner(&m_owner);
+        EXPECT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+        EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
+    }
+
+    // Bytes from the phone, as the reader thread would leave them, then the data notification.
+    void Phone(const std::vector<uint8_t>& bytes)
+    {
+        ASSERT_EQ(m_server.GetLink().GetDataBuffer().Append(bytes.data(), static_cast<int32_t>(bytes.size())),
+                  static_cast<int32_t>(bytes.size()));
+        m_server.OnData();
+    }
+
+    std::string Sent() { return ToHex(m_port.TakeWritten()); }
+
+    void Connect()
+    {
+        Phone(kConnect);
+        ASSERT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+        m_port.TakeWritten();
+    }
+
+    void EnterRecovery()
+    {
+        Connect();
+        Phone(Hex("07 00 00"));
+        ASSERT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
+        m_port.TakeWritten();
+    }
+
+    size_t Opens() const { return m_port.OpenedNames().size(); }
+
+    FakeSerialPort m_port;
+    FakeLinkNotify m_notify;
+    CRCProtocolServer m_server{m_port, u"01.01.00"};
+    FakeProtocolOwner m_owner{m_server, m_notify};
+    FakeAppMgr m_manager;
+};
+
+TEST_F(ServerTest, ConnectWithOurVersionIsAnsweredWithItAndConnects)
+{
+    Phone(kConnect);
+    EXPECT_EQ(Sent(), ToHex(kConnect));
+    EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+    EXPECT_EQ(m_owner.m_connected, 1);
+}
+
+TEST_F(ServerTest, ConnectWithAnyOtherVersionIsRefused)
+{
+    for (const std::u16string version : {u"01.01.01", u"1.01.00", u"01.01.00 ", u"", u"01.01.0"}) {
+        Phone(CRCMsgConnect(version).Encode());
+        EXPECT_EQ(Sent(), "02 01 00 01");
+        EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
+    }
+    EXPECT_EQ(m_owner.m_connected, 0);
+}
+
+TEST(ServerVersion, ComparesLetterCase)
+{
+    FakeSerialPort port;
+    FakeLinkNotify notify;
+    CRCProtocolServer server(port, u"1.0a");
+    server.Start(u"COM1", &notify);
+    server.HandleMessage(std::make_unique<CRCMsgConnect>(u"1.0A"));
+    EXPECT_EQ(ToHex(port.TakeWritten()), "02 01 00 01");
+    server.HandleMessage(std::make_unique<CRCMsgConnect>(u"1.0a"));
+    EXPECT_EQ(server.GetState(), RC_STATE_CONNECTED);
+}
+
+TEST_F(ServerTest, ConnectRefusedByTheOwnerIsAnsweredWithItsReason)
+{
+    m_owner.m_connectReason = 9;
+    Phone(kConnect);
+    EXPECT_EQ(Sent(), "02 01 00 09");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
+}
+
+TEST_F(ServerTest, SyncIsEchoedOnlyWhenConnected)
+{
+    Phone(Hex("06 00 00"));
+    EXPECT_EQ(Sent(), "");
+    Connect();
+    Phone(Hex("06 00 00"));
+    EXPECT_EQ(Sent(), "06 00 00");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+}
+
+TEST_F(ServerTest, UnknownTypeStartsRecoveryAndTheNextSyncRegainsIt)
+{
+    Connect();
+    Phone(Hex("07 00 00 06 00 00"));  // a sync behind the bad header in the same read is dropped
+    EXPECT_EQ(Sent(), "06 00 00");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
+    EXPECT_EQ(m_owner.m_syncTimerStarts, std::vector<uint32_t>{RC_SYNC_TIMEOUT_MS});
+
+    Phone(Hex("06 00 00"));
+    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+    EXPECT_EQ(m_owner.m_syncRegained, 1);
+}
+
+TEST_F(ServerTest, RecoverySkipsBytesUpToTheSyncAndFramesTheRest)
+{
+    EnterRecovery();
+    m_server.SetApplicationManager(&m_manager);
+    Phone(Hex("10 03 00 06 00"));  // a key-event header is not framed while recovering
+    EXPECT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
+    Phone(Hex("00 10 03 00 00 09 F8 10 03"));
+    EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+    EXPECT_EQ(m_manager.m_calls, std::vector<std::string>{"Key 0 63497"});
+    EXPECT_TRUE(m_owner.m_stallRunning);  // the half key event behind it
+    EXPECT_EQ(Sent(), "");
+}
+
+TEST_F(ServerTest, ReceivedApplicationDataIsIgnoredAndAReceivedListStartsRecovery)
+{
+    Connect();
+    Phone(Hex("12 07 00 01 00 00 00 10 00 AA"));
+    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+    Phone(Hex("05 01 00 00"));
+    EXPECT_EQ(Sent(), "06 00 00");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
+}
+
+TEST_F(ServerTest, SyncTimeOutRestartsTheLink)
+{
+    m_server.OnSyncTimeout();  // not recovering: nothing happens
+    EXPECT_EQ(Opens(), 1u);
+
+    EnterRecovery();
+    m_server.OnSyncTimeout();
+    EXPECT_EQ(Sent(), "02 01 00 02");
+    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{RC_REASON_LOST});
+    EXPECT_EQ(Opens(), 2u);
+    EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
+    EXPECT_EQ(m_notify.Count(WM_RC_PORT_CLOSED), 1u);
+}
+
+TEST_F(ServerTest, PhoneDisconnectIsAnsweredAndTheLinkReopened)
+{
+    Connect();
+    Phone(Hex("02 01 00 05"));
+    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{5});
+    EXPECT_EQ(Sent(), "02 01 00 02");
+    EXPECT_EQ(Opens(), 2u);
+    EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
+}
+
+// When the owner's restart cannot open the port the server stays stopped, so that the owner's
+// periodic retry (which runs only while stopped) reopens it.
+TEST_F(ServerTest, FailedRestartLeavesTheServerStopped)
+{
+    const std::vector<std::function<void()>> losses = {
+        [this] { Phone(Hex("02 01 00 02")); },
+        [this] { Phone(Hex("07 00 00")); m_server.OnSyncTimeout(); },
+    };
+    for (const auto& lose : losses) {
+        m_port.m_failOpen = false;
+        ASSERT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+        Connect();
+        m_port.m_failOpen = true;
+        lose();
+        EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
+        EXPECT_FALSE(m_port.IsOpen());
+    }
+    EXPECT_EQ(m_notify.Count(WM_RC_PORT_FAILED), 2u);
+}
+
+TEST_F(ServerTest, SelectIsConfirmedWithTheOwnersAnswer)
+{
+    m_owner.m_applications[0x42] = u"Slides";
+    const struct {
+        uint32_t id;
+        std::u16string name;
+        CRCMsgApplicationSelect answer;
+    } cases[] = {
+        {0x42, u"x", CRCMsgApplicationSelect(0x42, u"Slides")},
+        {0x43, u"Gone", CRCMsgApplicationSelect(0, u"")},
+        {0, u"None", CRCMsgApplicationSelect(0, u"None")},
+    };
+    Connect();
+    for (auto c : cases) {
+        Phone(CRCMsgApplicationSelect(c.id, c.name).Encode());
+        EXPECT_EQ(Sent(), ToHex(c.answer.Encode()));
+        EXPECT_EQ(m_owner.m_selectRequests.back(), std::make_pair(c.id, c.name));
+    }
+}
+
+TEST_F(ServerTest, ListRequestAlwaysSendsTheFullList)
+{
+    m_owner.m_list = {{7, 0xFFFF, u"A", false}, {9, 16, u"Deck", false}};
+    m_owner.m_listChanged = false;
+    Connect();
+    Phone(Hex("04 00 00"));
+    EXPECT_EQ(Sent(), ToHex(CRCMsgApplicationList(m_owner.m_list).Encode()));
+    EXPECT_EQ(m_owner.m_fillFlags, std::vector<bool>{false});
+
+    m_server.RefreshApplicationList();
+    EXPECT_EQ(Sent(), "");
+    m_owner.m_listChanged = true;
+    m_server.RefreshApplicationList();
+    EXPECT_EQ(Sent(), ToHex(CRCMsgApplicationList(m_owner.m_list).Encode()));
+    EXPECT_EQ(m_owner.m_fillFlags, (std::vector<bool>{false, true, true}));
+}
+
+TEST_F(ServerTest, KeyAndUIEventsGoToTheSelectedManagerOnly)
+{
+    const std::vector<std::pair<const char*, const char*>> events = {
+        {"10 03 00 01 09 F8", "Key 1 63497"},
+        {"13 03 00 05 00 01", "Button 5 1"},
+        {"14 07 00 06 00 41 42 43 00 00", "Edit 6 3 ABC"},
+        {"15 09 00 07 00 02 41 00 42 00 00 00", "List 7 2 AB"},
+        {"16 03 00 08 00 02", "Radio 8 2"},
+        {"17 05 00 09 00 02 01 00", "Check 9 2 1,0,"},
+    };
+    Connect();
+    for (const auto& event : events)
+        Phone(Hex(event.first));
+    EXPECT_TRUE(m_manager.m_calls.empty());
+
+    m_server.SetApplicationManager(&m_manager);
+    for (const auto& event : events) {
+        Phone(Hex(event.first));
+        EXPECT_EQ(m_manager.m_calls.back(), event.second);
+    }
+    EXPECT_EQ(Sent(), "");
+}
+
+TEST_F(ServerTest, StallTimerRunsWhileAMessageIsIncomplete)
+{
+    Connect();
+    Phone(Hex("10 03"));
+    EXPECT_TRUE(m_owner.m_stallRunning);
+    Phone(Hex("00"));
+    EXPECT_EQ(m_owner.m_stallStarts, 2);  // each arrival restarts it
+    Phone(Hex("00 09 F8"));
+    EXPECT_FALSE(m_owner.m_stallRunning);
+
+    m_server.OnStallTimeout();  // nothing pending: nothing happens
+    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+
+    Phone(Hex("03 20 00 01"));
+    m_server.OnStallTimeout();
+    EXPECT_EQ(Sent(), "06 00 00");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
+    EXPECT_FALSE(m_server.GetLink().HasPartialMessage());
+    EXPECT_FALSE(m_owner.m_stallRunning);
+}
+
+TEST_F(ServerTest, StopSaysGoodbyeOnlyToAConnectedPhone)
+{
+    m_server.Stop();
+    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
+    ASSERT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+    Connect();
+    m_server.Stop();
+    EXPECT_EQ(Sent(), "02 01 00 02");
+    EXPECT_FALSE(m_port.IsOpen());
+}
+
+TEST_F(ServerTest, SendsApplicationData)
+{
+    m_server.SendApplicationData(0x0A0B0C0D, 16, Hex("01 02 03"));
+    EXPECT_EQ(Sent(), "12 09 00 0D 0C 0B 0A 10 00 01 02 03");
+}
+
+TEST_F(ServerTest, FailedStartLeavesTheServerStopped)
+{
+    m_server.Stop();
+    m_port.m_failOpen = true;
+    EXPECT_EQ(m_server.Start(u"COM7", &m_notify), 1);
+    EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
+    EXPECT_EQ(m_notify.Count(WM_RC_PORT_FAILED), 1u);
+}
+
+}  // namespace
