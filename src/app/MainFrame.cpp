@@ -11,6 +11,8 @@
 namespace {
 
 constexpr UINT kPollPeriodMilliseconds = 3000;
+// The pointer-motion clock of the action player.
+constexpr UINT kMotionPeriodMilliseconds = 55;
 
 }  // namespace
 
@@ -18,6 +20,7 @@ CMainFrame::CMainFrame() : m_protocolServer(m_serialPort, LoadResourceText(IDS_P
 
 CMainFrame::~CMainFrame()
 {
+    CActionPlayer::Install(nullptr);
     if (m_window) {
         ::DestroyWindow(m_window);
     }
@@ -119,6 +122,8 @@ bool CMainFrame::OnCreate()
     }
     m_trayIcon.SetDefaultMenuItem(ID_APP_CONFIGURE);
     ::SetTimer(m_window, kPollTimer, kPollPeriodMilliseconds, nullptr);
+    CActionPlayer::Install(&m_player);
+    ::SetTimer(m_window, kMotionTimer, kMotionPeriodMilliseconds, nullptr);
 
     m_settings.LoadSettings();
     HoldForegroundLockOff();
@@ -202,6 +207,9 @@ void CMainFrame::OnTimer(UINT_PTR id)
         ::KillTimer(m_window, kStallTimer);
         m_protocolServer.OnStallTimeout();
         break;
+    case kMotionTimer:
+        m_player.OnTick();
+        break;
     default:
         break;
     }
@@ -237,6 +245,7 @@ void CMainFrame::OnClose()
     ::KillTimer(m_window, kPollTimer);
     ::KillTimer(m_window, kSyncTimer);
     ::KillTimer(m_window, kStallTimer);
+    ::KillTimer(m_window, kMotionTimer);
     m_currentManager = nullptr;
     m_protocolServer.SetApplicationManager(nullptr);
     m_protocolServer.Stop();

@@ -7,7 +7,9 @@
 
 #include "app/NotifyIcon.h"
 #include "app/SmallIcon.h"
+#include "appctl/ActionPlayer.h"
 #include "config/ServerConfiguration.h"
+#include "platform/win32/Win32InputSynth.h"
 #include "platform/win32/Win32RegistryBackend.h"
 #include "platform/win32/Win32SerialPort.h"
 #include "protocol/ProtocolOwner.h"
@@ -50,7 +52,7 @@ public:
     void Post(uint32_t message, uintptr_t wParam) override;
 
 private:
-    enum TimerId : UINT_PTR { kPollTimer = 1, kSyncTimer = 2, kStallTimer = 3 };
+    enum TimerId : UINT_PTR { kPollTimer = 1, kSyncTimer = 2, kStallTimer = 3, kMotionTimer = 4 };
     enum class Display { Unavailable, Waiting, Connected };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -68,6 +70,9 @@ private:
     bool m_oleInitialized = false;
     CWin32RegistryBackend m_registry;
     CServerConfiguration m_settings{m_registry};
+    CWin32InputSynth m_input;
+    // Declared after the settings it reads on every tick.
+    CActionPlayer m_player{m_input, [this] { return m_settings.GetMouseSpeed(); }};
     bool m_portFailureShown = false;
     CAppMgr* m_currentManager = nullptr;
     CNotifyIcon m_trayIcon;

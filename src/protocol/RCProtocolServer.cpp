@@ -42,8 +42,10 @@ void CRCProtocolServer::SetOwner(IProtocolOwner* owner)
 
 int CRCProtocolServer::Start(const std::u16string& portName, ILinkNotify* notify)
 {
-    m_link.SetListener(this);
     const int result = m_link.Open(portName, notify);
+    // Without an open port nothing may be dispatched, not even the rest of a read that was
+    // being framed when the restart failed.
+    m_link.SetListener(result == 0 ? this : nullptr);
     m_state = result == 0 ? RC_STATE_WAITING : RC_STATE_STOPPED;
     UpdateStallTimer();
     return result;

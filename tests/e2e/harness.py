@@ -413,7 +413,9 @@ class Session:
 
     def count_message_boxes(self):
         code, lines = self.wintool("count", "--class", "#32770", "--title", "Tarvo Quillant", "--visible")
-        return int(lines[0]) if code == 0 and lines else 0
+        if code != 0 or not lines:
+            raise HarnessError("wintool count failed (%d %s)" % (code, lines))
+        return int(lines[0])
 
     def press(self, button, text, limit=EVENT_LIMIT):
         filters = ["--class", "#32770", "--title", "Tarvo Quillant", "--text", text, "--visible"]
@@ -423,6 +425,12 @@ class Session:
         code, _ = self.wintool("waitgone", *filters, "--timeout", int(limit * 1000))
         if code != 0:
             raise HarnessError("box %r still open after %s" % (text, button))
+
+    def assert_responsive(self, limit=5.0, window_class="QuillantMainFrame"):
+        """The server's GUI thread must answer a sent message within `limit` s."""
+        code, lines = self.wintool("ping", "--class", window_class, "--timeout", int(limit * 1000))
+        if code != 0:
+            raise HarnessError("the server's window thread did not answer within %.1f s: %s" % (limit, lines))
 
     # -- teardown
 

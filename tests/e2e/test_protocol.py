@@ -161,8 +161,11 @@ class RecoveryTest(harness.ServerTestCase):
             sync = phone.expect(SYNC, harness.EVENT_LIMIT)
             closed = phone.expect(SERVER_CLOSES, harness.EVENT_LIMIT)
             self.assertBetween(closed.when - sync.when, 0.4, 2.5, "sync to disconnect")
-            # The server reopened its port and waits for a new connect.
-            connect(self, phone)
+            # The server reopens its port without waiting for the silent phone.
+            s.assert_responsive(limit=5.0)
+            phone.send(CONNECT_OK)
+            self.assertEqual(phone.recv(harness.EVENT_LIMIT), CONNECT_OK)
+            self.assertEqual(phone.sync_barrier(), [])
             phone.send(LIST_REQUEST)
             self.assertEqual(phone.recv(harness.EVENT_LIMIT), EMPTY_LIST)
 
@@ -183,15 +186,22 @@ class RecoveryTest(harness.ServerTestCase):
 
 
 class DisconnectTest(harness.ServerTestCase):
-    def test_phone_disconnect_is_answered_and_the_port_reopens(self):
+    def test_phone_disconnect_is_answered_and_the_port_reopens_at_once(self):
         with self.server() as s:
             phone = s.phone()
+            connect(self, phone)
             for reason in (0, 2, 0xFF):
                 with self.subTest(reason=reason):
-                    connect(self, phone)
                     phone.send(ps.encode_disconnect(reason))
                     self.assertEqual(phone.recv(harness.EVENT_LIMIT), SERVER_CLOSES)
-            connect(self, phone)
+                    # The phone stays silent: closing and reopening the port
+                    # must not wait for it, nor stall the server's window.
+                    reopened_by = time.monotonic() + 5.0
+                    s.assert_responsive(limit=5.0)
+                    phone.send(CONNECT_OK)
+                    answer = phone.recv(max(reopened_by - time.monotonic(), 0) + 1.0)
+                    self.assertEqual(answer, CONNECT_OK, "port not reopened within 5 s of the disconnect")
+                    self.assertEqual(phone.sync_barrier(), [])
 
     def test_disconnect_while_waiting_gets_no_answer(self):
         with self.server() as s:

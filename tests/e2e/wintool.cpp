@@ -9,6 +9,7 @@
 //   wintool text     [filters] [--timeout ms]  prints the static texts of the matching dialog
 //   wintool press    IDOK|IDYES|IDNO|IDCANCEL|<id> [filters] [--timeout ms]
 //   wintool post     --class C <msg> <wparam> <lparam>
+//   wintool ping     [filters] [--timeout ms]  exit 0 when the window's thread answers in time
 //   wintool menu     [--timeout ms]            prints the items of the open popup menu
 //   wintool choose   <item text> [--timeout ms]  picks an item of the open popup menu
 //
@@ -353,6 +354,22 @@ int Post(const Options& options)
     return kDone;
 }
 
+// A window whose thread is stuck (in a wait, a join, a hung call) does not
+// answer a sent message; one that runs its message loop answers at once.
+int Ping(const Options& options)
+{
+    HWND target = WaitForWindow(options.filter, options.timeoutMs);
+    if (!target)
+        return kNotFound;
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_BLOCK, options.timeoutMs, &ignored)) {
+        PrintLine("no answer within " + std::to_string(options.timeoutMs) + " ms from " + Describe(target));
+        return kFailed;
+    }
+    PrintLine(Describe(target));
+    return kDone;
+}
+
 HWND WaitForPopupMenu(DWORD timeoutMs)
 {
     Filter filter;
@@ -453,6 +470,7 @@ int Usage()
     PrintLine(
         "usage: wintool list | find|count|wait|waitgone|text [filters] | "
         "press IDOK|IDYES|IDNO|IDCANCEL|<id> [filters] | post --class C <msg> <wparam> <lparam> | "
+        "ping [filters] | "
         "menu | choose <&item>\n"
         "filters: --class C --title T --text S --visible; --timeout ms (default 10000)");
     return kUsage;
@@ -485,6 +503,8 @@ int main(int argc, char** argv)
         return Press(options);
     if (command == "post")
         return Post(options);
+    if (command == "ping")
+        return Ping(options);
     if (command == "menu")
         return Menu(options);
     if (command == "choose")

@@ -96,7 +96,10 @@ TEST(ActionPlayer, ButtonStateMachine)
     };
     const Case cases[] = {
         {"click", {{'P', 1}, {'R', 1}}, {"left+", "left-"}, BUTTONS_NONE},
-        {"held 18 ticks still clicks", {{'P', 1}, {'T', 18}, {'R', 1}}, {"left+", "left-"}, BUTTONS_NONE},
+        {"held 18 ticks still clicks",
+         {{'P', 1}, {'T', 18}, {'R', 1}},
+         {"left+", "left-"},
+         BUTTONS_NONE},
         {"held 19 ticks latches", {{'P', 1}, {'T', 19}, {'R', 1}}, {"left+"}, BUTTONS_LEFT_LATCHED},
         {"latched, a quick click lets go",
          {{'P', 1}, {'T', 19}, {'R', 1}, {'T', 50}, {'P', 1}, {'R', 1}},
@@ -110,7 +113,10 @@ TEST(ActionPlayer, ButtonStateMachine)
          {{'P', 1}, {'T', 19}, {'R', 1}, {'P', 1}, {'T', 18}, {'R', 1}},
          {"left+", "left-"},
          BUTTONS_NONE},
-        {"ticks before the press do not count", {{'T', 40}, {'P', 1}, {'R', 1}}, {"left+", "left-"}, BUTTONS_NONE},
+        {"ticks before the press do not count",
+         {{'T', 40}, {'P', 1}, {'R', 1}},
+         {"left+", "left-"},
+         BUTTONS_NONE},
         {"middle never latches", {{'P', 2}, {'T', 40}, {'R', 2}}, {"middle+", "middle-"}, BUTTONS_NONE},
         {"right never latches", {{'P', 3}, {'T', 40}, {'R', 3}}, {"right+", "right-"}, BUTTONS_NONE},
         {"one button at a time", {{'P', 1}, {'P', 2}, {'P', 3}, {'P', 1}}, {"left+"}, BUTTONS_LEFT},
@@ -124,7 +130,8 @@ TEST(ActionPlayer, ButtonStateMachine)
     for (const Case& c : cases) {
         PlayerFixture f;
         for (const Step& step : c.steps) {
-            const std::u16string button = u"MOUSE(BUTTON" + std::u16string(1, static_cast<char16_t>(u'0' + step.value)) + u")";
+            const char16_t digit = static_cast<char16_t>(u'0' + step.value);
+            const std::u16string button = u"MOUSE(BUTTON" + std::u16string(1, digit) + u")";
             if (step.what == 'P')
                 f.Press(button);
             else if (step.what == 'R')

@@ -171,7 +171,8 @@ TEST_F(ServerTest, PhoneDisconnectIsAnsweredAndTheLinkReopened)
 TEST_F(ServerTest, FailedRestartLeavesTheServerStopped)
 {
     const std::vector<std::function<void()>> losses = {
-        [this] { Phone(Hex("02 01 00 02")); },
+        // The connect behind the disconnect must not be answered on a closed port.
+        [this] { Phone(Concat({Hex("02 01 00 02"), kConnect})); },
         [this] { Phone(Hex("07 00 00")); m_server.OnSyncTimeout(); },
     };
     for (const auto& lose : losses) {
@@ -180,6 +181,8 @@ TEST_F(ServerTest, FailedRestartLeavesTheServerStopped)
         Connect();
         m_port.m_failOpen = true;
         lose();
+        const std::string sent = Sent();
+        EXPECT_EQ(sent.substr(sent.size() - 11), "02 01 00 02");  // nothing after the goodbye
         EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
         EXPECT_FALSE(m_port.IsOpen());
     }

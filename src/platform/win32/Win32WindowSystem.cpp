@@ -1,0 +1,119 @@
+#include "platform/win32/Win32WindowSystem.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/WideText.h"
+
+namespace {
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
+{
+    reinterpret_cast<std::vector<uint32_t>*>(context)->push_back(CWin32WindowSystem::ToId(window));
+    return TRUE;  // every window is wanted
+}
+
+// The structure holds only 32-bit fields, so it is 44 bytes on 64-bit Windows too; the size
+// is taken from the headers all the same.
+static_assert(sizeof(WINDOWPLACEMENT) == 44, "WINDOWPLACEMENT layout changed");
+
+bool ReadPlacement(HWND window, WINDOWPLACEMENT& placement)
+{
+    placement = {};
+    placement.length = sizeof(WINDOWPLACEMENT);
+    return ::GetWindowPlacement(window, &placement) != FALSE;
+}
+
+// Reads a text of at most bufferLength - 1 characters with one of the Get...W calls, which
+// return the number of characters copied (0 on failure).
+template <class Reader>
+std::u16string ReadText(size_t bufferLength, Reader read)
+{
+    if (bufferLength == 0)
+        return std::u16string();
+    std::u16string buffer(bufferLength, u'\0');
+    const int copied = read(as_writable_wcstr(buffer), static_cast<int>(bufferLength));
+    if (copied <= 0)
+        return std::u16string();
+    buffer.resize(static_cast<size_t>(copied) < bufferLength ? static_cast<size_t>(copied) : bufferLength - 1);
+    return buffer;
+}
+
+}  // namespace
+
+bool CWin32WindowSystem::EnumTopLevelWindows(std::vector<uint32_t>& windows)
+{
+    windows.clear();
+    return ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows)) != FALSE;
+}
+
+// EnumChildWindows' result is documented as unused, and a window without children gives
+// FALSE; so only a call that found nothing counts as failed.
+bool CWin32WindowSystem::EnumDescendants(uint32_t parent, std::vector<uint32_t>& windows)
+{
+    windows.clear();
+    const BOOL result = ::EnumChildWindows(ToHandle(parent), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return result != FALSE || !windows.empty();
+}
+
+uint32_t CWin32WindowSystem::GetStyle(uint32_t window)
+{
+    return static_cast<uint32_t>(::GetWindowLongW(ToHandle(window), GWL_STYLE));
+}
+
+bool CWin32WindowSystem::IsVisible(uint32_t window)
+{
+    return ::IsWindowVisible(ToHandle(window)) != FALSE;
+}
+
+std::u16string CWin32WindowSystem::GetWindowClass(uint32_t window, size_t bufferLength)
+{
+    const HWND handle = ToHandle(window);
+    return ReadText(bufferLength, [handle](wchar_t* buffer, int length) { return ::GetClassNameW(handle, buffer, length); });
+}
+
+std::u16string CWin32WindowSystem::GetWindowTitle(uint32_t window, size_t bufferLength)
+{
+    const HWND handle = ToHandle(window);
+    return ReadText(bufferLength, [handle](wchar_t* buffer, int length) { return ::GetWindowTextW(handle, buffer, length); });
+}
+
+uint32_t CWin32WindowSystem::GetOwnerProcessId(uint32_t window)
+{
+    DWORD pid = 0;
+    if (::GetWindowThreadProcessId(ToHandle(window), &pid) == 0)
+        return 0;
+    return pid;
+}
+
+bool CWin32WindowSystem::SetForeground(uint32_t window)
+{
+    return ::SetForegroundWindow(ToHandle(window)) != FALSE;
+}
+
+bool CWin32WindowSystem::GetPlacementShowState(uint32_t window, uint32_t& showState)
+{
+    WINDOWPLACEMENT placement;
+    if (!ReadPlacement(ToHandle(window), placement))
+        return false;
+    showState = placement.showCmd;
+    return true;
+}
+
+// The placement is read again so that the write keeps the normal position and size as they
+// are now. Writing another process's placement fails under Wine and for elevated windows.
+bool CWin32WindowSystem::SetPlacementShowNormal(uint32_t window)
+{
+    const HWND handle = ToHandle(window);
+    WINDOWPLACEMENT placement;
+    if (!ReadPlacement(handle, placement))
+        return false;
+    placement.showCmd = SW_SHOWNORMAL;
+    return ::SetWindowPlacement(handle, &placement) != FALSE;
+}
+
+void CWin32WindowSystem::ShowNormal(uint32_t window)
+{
+    // The result is the previous visibility, not success: nothing to report.
+    ::ShowWindow(ToHandle(window), SW_SHOWNORMAL);
+}
