@@ -18,7 +18,6 @@ Needs the Windows build (Quillant.exe) and the modem-line shim
 import argparse
 import os
 import random
-import statistics
 import sys
 import tempfile
 import time

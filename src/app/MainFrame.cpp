@@ -125,6 +125,8 @@ bool CMainFrame::OnCreate()
     CActionPlayer::Install(&m_player);
     ::SetTimer(m_window, kMotionTimer, kMotionPeriodMilliseconds, nullptr);
 
+    // Profiles first, so that the settings' list of switched-off profiles applies to them.
+    m_settings.LoadProfiles();
     m_settings.LoadSettings();
     HoldForegroundLockOff();
 
@@ -248,6 +250,7 @@ void CMainFrame::OnClose()
     ::KillTimer(m_window, kMotionTimer);
     m_currentManager = nullptr;
     m_protocolServer.SetApplicationManager(nullptr);
+    m_appList.DeleteManagers();
     m_protocolServer.Stop();
     m_trayIcon.Remove();
     ::DestroyWindow(m_window);
@@ -276,15 +279,38 @@ uint32_t CMainFrame::SelectApplication(uint32_t id, std::u16string& name)
     if (id == 0) {
         return 0;
     }
-    // No application is offered yet, so no id names one.
-    name.clear();
-    return 0;
+    CAppMgr* manager = m_appList.FindByWindow(id);
+    if (!manager) {
+        // The previous selection stays.
+        name.clear();
+        return 0;
+    }
+    name = manager->GetName();
+    if (m_currentManager) {
+        m_currentManager->SetActive(false, true);
+    }
+    m_protocolServer.SetApplicationManager(manager);
+    m_currentManager = manager;
+    manager->SetActive(true, true);
+    return id;
 }
 
-bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& /*entries*/, bool onlyIfChanged)
+bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& entries, bool onlyIfChanged)
 {
-    // No application is offered yet: the list is empty and never changes.
-    return !onlyIfChanged;
+    const uint32_t currentWindow = m_currentManager ? m_currentManager->GetWindow() : 0;
+    if (!m_appList.Update(onlyIfChanged)) {
+        return false;
+    }
+    // The rebuild replaced every manager: find the phone's application again (it stays
+    // selected, but inactive, when its window is still offered).
+    if (m_currentManager) {
+        m_currentManager = m_appList.FindByWindow(currentWindow);
+        m_protocolServer.SetApplicationManager(m_currentManager);
+    }
+    for (int index = 0; const CAppMgr* manager = m_appList.GetAt(index); ++index) {
+        entries.emplace_back(*manager);
+    }
+    return true;
 }
 
 void CMainFrame::StartSyncTimer(uint32_t milliseconds)

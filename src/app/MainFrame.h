@@ -8,10 +8,14 @@
 #include "app/NotifyIcon.h"
 #include "app/SmallIcon.h"
 #include "appctl/ActionPlayer.h"
+#include "appctl/AppList.h"
 #include "config/ServerConfiguration.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32InputSynth.h"
+#include "platform/win32/Win32ProcessLists.h"
 #include "platform/win32/Win32RegistryBackend.h"
 #include "platform/win32/Win32SerialPort.h"
+#include "platform/win32/Win32WindowSystem.h"
 #include "protocol/ProtocolOwner.h"
 #include "protocol/RCProtocolServer.h"
 #include "serial/LinkNotify.h"
@@ -69,13 +73,18 @@ private:
     HWND m_window = nullptr;
     bool m_oleInitialized = false;
     CWin32RegistryBackend m_registry;
-    CServerConfiguration m_settings{m_registry};
+    CWin32FileSystem m_fileSystem;
+    CServerConfiguration m_settings{m_registry, m_fileSystem};
     CWin32InputSynth m_input;
     // Declared after the settings it reads on every tick.
     CActionPlayer m_player{m_input, [this] { return m_settings.GetMouseSpeed(); }};
     bool m_portFailureShown = false;
     CAppMgr* m_currentManager = nullptr;
     CNotifyIcon m_trayIcon;
+    CWin32WindowSystem m_windowSystem;
+    CWin32ProcessListFactory m_processLists;
+    // The profile array it reads is a member of the settings and outlives every reload.
+    CAppList m_appList{m_windowSystem, m_processLists, m_settings.GetProfiles(), nullptr};
     CWin32SerialPort m_serialPort;
     CRCProtocolServer m_protocolServer;
     CSmallIcon m_iconUnavailable;

@@ -10,10 +10,6 @@ namespace {
 // Room for any class name: the desktop test must not be fooled by a cut name.
 constexpr size_t kClassBufferLength = 1000;
 
-const CActionSequence& Deref(const CActionSequence& sequence) { return sequence; }
-template <class Pointer>
-const CActionSequence& Deref(const Pointer& sequence) { return *sequence; }
-
 }  // namespace
 
 CAppMgrGeneric::CAppMgrGeneric(IWindowSystem& windowSystem, uint32_t window, std::u16string name)
@@ -24,8 +20,7 @@ CAppMgrGeneric::CAppMgrGeneric(IWindowSystem& windowSystem, uint32_t window, std
 void CAppMgrGeneric::LoadKeyMapping(const CAppConfiguration::KeyMapping& mapping)
 {
     m_keyMap.clear();
-    for (const auto& entry : mapping)
-        m_keyMap.insert_or_assign(entry.first, Deref(entry.second));
+    m_keyMap.insert(mapping.begin(), mapping.end());
 }
 
 void CAppMgrGeneric::KeyEvent(uint8_t kind, uint16_t keyCode)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/Registry.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ constexpr int32_t kDefaultDisableScreensaver = 1;
 
 constexpr char16_t kNoSplashArgument[] = u" /NOSPLASH";
 
+constexpr char16_t kProfileFolder[] = u"Profiles\\";
+constexpr char16_t kProfilePattern[] = u"*.ini";
+
 // Opens the settings key, creating it on first start; the open that follows records its path.
 bool OpenSettingsKey(CRegistry& registry)
 {
@@ -27,7 +31,10 @@ bool OpenSettingsKey(CRegistry& registry)
 
 }  // namespace
 
-CServerConfiguration::CServerConfiguration(IRegistryBackend& registry) : m_registry(registry) {}
+CServerConfiguration::CServerConfiguration(IRegistryBackend& registry, IFileSystem& fileSystem)
+    : m_registry(registry), m_fileSystem(fileSystem)
+{
+}
 
 CServerConfiguration::~CServerConfiguration() = default;
 
@@ -48,6 +55,11 @@ bool CServerConfiguration::LoadSettings()
     // overwritten by the next save. A missing or malformed value leaves the list empty.
     m_disabledProfiles.clear();
     registry.GetStringList(kDisabledProfilesValue, m_disabledProfiles);
+
+    // Paths that name no loaded profile stay in the list until the next save.
+    EnableAllProfiles();
+    for (const std::u16string& path : m_disabledProfiles)
+        DisableProfile(path);
     return true;
 }
 
@@ -61,8 +73,11 @@ bool CServerConfiguration::SaveSettings()
     registry.SetNumber(kMouseSpeedValue, m_mouseSpeed);
     registry.SetNumber(kDisableScreensaverValue, m_disableScreensaver);
 
-    // The list is written as held. With a profile set, it is first rebuilt here from the
-    // profiles' enabled flags, which drops paths of profiles that no longer exist.
+    m_disabledProfiles.clear();
+    for (const auto& profile : m_profiles) {
+        if (!profile->IsEnabled())
+            m_disabledProfiles.push_back(profile->GetPath());
+    }
     registry.SetStringList(kDisabledProfilesValue, m_disabledProfiles);
     return true;
 }
@@ -70,6 +85,51 @@ bool CServerConfiguration::SaveSettings()
 bool CServerConfiguration::IsProfileEnabled(const std::u16string& path) const
 {
     return std::find(m_disabledProfiles.begin(), m_disabledProfiles.end(), path) == m_disabledProfiles.end();
+}
+
+void CServerConfiguration::LoadProfiles()
+{
+    m_profiles.clear();
+
+    // The folder beside the executable; a path without a folder leaves it relative.
+    const std::u16string executable = m_fileSystem.GetExecutablePath();
+    const size_t slash = executable.rfind(u'\\');
+    const std::u16string folder =
+        (slash == std::u16string::npos ? std::u16string() : executable.substr(0, slash + 1)) + kProfileFolder;
+
+    std::vector<std::u16string> paths;
+    FindProfileFiles(folder, paths);
+    for (const std::u16string& path : paths) {
+        auto profile = std::make_unique<CAppConfiguration>(m_fileSystem);
+        profile->Load(path);
+        profile->SetEnabled(IsProfileEnabled(path));
+        m_profiles.push_back(std::move(profile));
+    }
+}
+
+void CServerConfiguration::FindProfileFiles(const std::u16string& folder, std::vector<std::u16string>& paths)
+{
+    std::u16string withSlash = folder;
+    if (withSlash.empty() || withSlash.back() != u'\\')
+        withSlash.push_back(u'\\');
+    paths = m_fileSystem.FindFiles(withSlash, kProfilePattern);
+}
+
+void CServerConfiguration::EnableAllProfiles()
+{
+    for (const auto& profile : m_profiles)
+        profile->SetEnabled(true);
+}
+
+bool CServerConfiguration::DisableProfile(const std::u16string& path)
+{
+    for (const auto& profile : m_profiles) {
+        if (profile->GetPath() == path) {
+            profile->SetEnabled(false);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CServerConfiguration::IsStartAtLogonEnabled() const

@@ -1,8 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "config/AppConfiguration.h"
+
+class IFileSystem;
 class IRegistryBackend;
 
 constexpr char16_t kSettingsKeyPath[] = u"Software\\Tarvo\\Quillant";
@@ -10,13 +14,22 @@ constexpr char16_t kRunKeyPath[] = u"Software\\Microsoft\\Windows\\CurrentVersio
 constexpr char16_t kRunValueName[] = u"Quillant";
 
 // The user's settings: serial port, mouse speed, screen-saver hold-off and the switched-off
-// profiles, kept in the current user's registry.
+// profiles, kept in the current user's registry; and the set of application profiles, loaded
+// from the "Profiles" folder beside the executable.
 class CServerConfiguration {
 public:
-    explicit CServerConfiguration(IRegistryBackend& registry);
+    using Profiles = std::vector<std::unique_ptr<CAppConfiguration>>;
+
+    CServerConfiguration(IRegistryBackend& registry, IFileSystem& fileSystem);
+    CServerConfiguration(const CServerConfiguration&) = delete;
+    CServerConfiguration& operator=(const CServerConfiguration&) = delete;
     virtual ~CServerConfiguration();
 
+    // Also marks the loaded profiles enabled or switched off from the stored list, so the
+    // profiles are loaded first.
     bool LoadSettings();
+    // Writes the switched-off list rebuilt from the profiles' flags, so paths of profiles that
+    // are gone drop out of it.
     bool SaveSettings();
 
     const std::u16string& GetSerialPort() const { return m_serialPort; }
@@ -27,7 +40,20 @@ public:
     void SetDisableScreensaver(int32_t value) { m_disableScreensaver = value; }
 
     const std::vector<std::u16string>& GetDisabledProfiles() const { return m_disabledProfiles; }
+    // Whether the path is not in the list of switched-off profiles (exact comparison).
     bool IsProfileEnabled(const std::u16string& path) const;
+
+    // Replaces the profile set with every "*.ini" file of the profile folder, in the order the
+    // folder lists them, each enabled unless the switched-off list names its path. Profiles
+    // that identify nothing stay in the set; they never match.
+    void LoadProfiles();
+    // Replaces `paths` with the full paths of the "*.ini" files in the folder.
+    void FindProfileFiles(const std::u16string& folder, std::vector<std::u16string>& paths);
+    void EnableAllProfiles();
+    // Switches off the first profile loaded from the path; false when there is none.
+    bool DisableProfile(const std::u16string& path);
+    // Valid until the next LoadProfiles.
+    const Profiles& GetProfiles() const { return m_profiles; }
 
     // Start at log-on: the Run entry's presence; written as the quoted executable path
     // followed by " /NOSPLASH".
@@ -36,6 +62,8 @@ public:
 
 private:
     IRegistryBackend& m_registry;
+    IFileSystem& m_fileSystem;
+    Profiles m_profiles;
     int32_t m_disableScreensaver = 1;
     int32_t m_mouseSpeed = 100;
     std::u16string m_serialPort = u"COM99";

@@ -57,12 +57,3 @@ std::optional<uint16_t> FindPhoneKeyCode(const std::u16string& name)
     }
     return std::nullopt;
 }
-
-const char16_t* FindPhoneKeyName(uint16_t code)
-{
-    for (const CPhoneKey* key = kPhoneKeys; key->m_name != nullptr; ++key) {
-        if (key->m_code == code)
-            return key->m_name;
-    }
-    return nullptr;
-}

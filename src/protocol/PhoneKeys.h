@@ -14,5 +14,3 @@ extern const CPhoneKey kPhoneKeys[];
 
 // The code of a key name, compared without regard to letter case; the first match wins.
 std::optional<uint16_t> FindPhoneKeyCode(const std::u16string& name);
-// The table name of a code, or null when the code has none.
-const char16_t* FindPhoneKeyName(uint16_t code);

@@ -95,37 +95,44 @@ void CRCCommManager::Send(std::unique_ptr<CRCMsg> message)
     m_port.Write(std::vector<uint8_t>(bytes, bytes + count));
 }
 
-std::vector<uint8_t> CRCCommManager::TakeReceived()
+size_t CRCCommManager::TakeReceived()
 {
-    std::vector<uint8_t> chunk;
     if (m_listener == nullptr)
-        return chunk;  // left in the buffer for the next listener
+        return 0;  // left in the buffer for the next listener
     const int32_t count = m_dataBuffer.GetCount();
     if (count <= 0)
-        return chunk;
-    chunk.resize(static_cast<size_t>(count));
-    if (m_dataBuffer.Take(chunk.data(), count) != count)
-        chunk.clear();
-    return chunk;
+        return 0;
+    if (m_chunk.size() < static_cast<size_t>(count))
+        m_chunk.resize(static_cast<size_t>(count));
+    return m_dataBuffer.Take(m_chunk.data(), count) == count ? static_cast<size_t>(count) : 0;
 }
 
 void CRCCommManager::ParseMessages()
 {
-    // A local chunk: a handler may reopen the link while these bytes are being framed.
-    const std::vector<uint8_t> chunk = TakeReceived();
-    if (!chunk.empty())
-        m_framer.Feed(chunk.data(), chunk.size(), m_forwarder);
+    // The chunk is reused from call to call; a handler that asked for more parsing while it
+    // is being framed finds its bytes still in the buffer at the next notification.
+    if (m_receiving)
+        return;
+    m_receiving = true;
+    const size_t count = TakeReceived();
+    if (count != 0)
+        m_framer.Feed(m_chunk.data(), count, m_forwarder);
+    m_receiving = false;
 }
 
 void CRCCommManager::ScanForSync()
 {
-    const std::vector<uint8_t> chunk = TakeReceived();
-    size_t consumed = 0;
-    if (chunk.empty() || !m_framer.ScanForSync(chunk.data(), chunk.size(), consumed))
+    if (m_receiving)
         return;
-    m_forwarder.HandleMessage(std::make_unique<CRCMsg>(RC_MSG_SYNC));
-    if (consumed < chunk.size())
-        m_framer.Feed(chunk.data() + consumed, chunk.size() - consumed, m_forwarder);
+    m_receiving = true;
+    const size_t count = TakeReceived();
+    size_t consumed = 0;
+    if (count != 0 && m_framer.ScanForSync(m_chunk.data(), count, consumed)) {
+        m_forwarder.HandleMessage(std::make_unique<CRCMsg>(RC_MSG_SYNC));
+        if (consumed < count)
+            m_framer.Feed(m_chunk.data() + consumed, count - consumed, m_forwarder);
+    }
+    m_receiving = false;
 }
 
 void CRCCommManager::ResetReceiver()

@@ -63,8 +63,8 @@ private:
     bool DrainPort();
     void ReportConnectionLost();
     void Post(uint32_t message, uintptr_t wParam);
-    // Takes everything the data buffer holds; empty when there is nothing or no listener.
-    std::vector<uint8_t> TakeReceived();
+    // Takes everything the data buffer holds into m_chunk; 0 when nothing or no listener.
+    size_t TakeReceived();
 
     ISerialPort& m_port;
     IMessageSink* m_listener = nullptr;
@@ -76,4 +76,6 @@ private:
     CDataBuffer m_dataBuffer{kDataBufferCapacity};
     CListenerForwarder m_forwarder{*this};
     std::vector<uint8_t> m_readBlock;  // reader thread only
+    std::vector<uint8_t> m_chunk;      // GUI thread: the bytes being framed or scanned
+    bool m_receiving = false;
 };

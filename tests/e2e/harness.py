@@ -295,7 +295,7 @@ class Session:
         if self.port_present:
             self.map_port()
         if self.start_server_now:
-            self.server = self.start_server()
+            self.start_server()
 
     def start_xvfb(self):
         """An X display of our own: the first free number from DISPLAY_RANGE,
@@ -373,7 +373,9 @@ class Session:
 
     def start_server(self, args=None, log_name="server.log"):
         server = Server(self, self.server_args if args is None else args, log_name)
-        if self.server is not None:
+        if self.server is None:
+            self.server = server
+        else:
             self.extra_servers.append(server)
         return server
 

@@ -1,6 +1,7 @@
 """The serial port coming and going under a running server."""
 
 import os
+import sys
 import time
 import unittest
 
@@ -31,8 +32,10 @@ class MissingPortTest(harness.ServerTestCase):
             s.map_port()
             appeared = time.monotonic()
             answer = phone.connect(retry_every=0.1, limit=harness.EVENT_LIMIT)
-            # One retry period, plus the 0.1 s between connects and some slack.
-            self.assertBetween(answer.when - appeared, 0.0, RETRY_PERIOD + 0.5, "port appeared to connect answered")
+            delay = answer.when - appeared
+            sys.stderr.write("port appeared -> connect answered: %.2f s\n" % delay)
+            # One retry period, plus the 0.1 s between connects and slack for a busy machine.
+            self.assertBetween(delay, 0.0, RETRY_PERIOD + 0.75, "port appeared to connect answered")
             self.assertEqual(answer.raw, CONNECT_OK, answer.describe())
             self.assertTrue(all(m == CONNECT_OK for m in phone.sync_barrier()))
             self.assertEqual(s.count_message_boxes(), 0)
@@ -52,6 +55,7 @@ class HangUpTest(harness.ServerTestCase):
             cpu_share = (s.server.cpu_seconds() - cpu_before) / (time.monotonic() - started)
             self.assertTrue(s.server.alive(), "server ended when its port hung up")
             self.assertLess(cpu_share, 0.5, "server used %.0f%% of a core without a port" % (cpu_share * 100))
+            s.assert_responsive(limit=5.0)
             s.start_socat()
             phone = s.phone()
             connect(self, phone)

@@ -3,7 +3,6 @@
 import unittest
 
 import harness
-from harness import phonesim as ps
 from test_protocol import connect
 
 TRAY_CALLBACK = 0x464

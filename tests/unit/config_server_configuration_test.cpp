@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "MemoryFileSystem.h"
 #include "MemoryRegistryBackend.h"
 #include "config/Registry.h"
 #include "config/ServerConfiguration.h"
@@ -51,7 +52,8 @@ protected:
     }
 
     CMemoryRegistryBackend m_backend;
-    CServerConfiguration m_config{m_backend};
+    CMemoryFileSystem m_files;
+    CServerConfiguration m_config{m_backend, m_files};
 };
 
 TEST_F(ServerConfigurationTest, FirstStartCreatesTheKeyAndUsesDefaults)
@@ -96,7 +98,7 @@ TEST_F(ServerConfigurationTest, UnreadableValuesTakeDefaults)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         CMemoryRegistryBackend backend;
-        CServerConfiguration config(backend);
+        CServerConfiguration config(backend, m_files);
         backend.Put(kSettingsKeyPath, u"Serial Port", RC_REG_SZ, Utf16z(u"COM1"));
         backend.Put(kSettingsKeyPath, u"Mouse Speed", RC_REG_DWORD, Dword(250));
         backend.Put(kSettingsKeyPath, u"Disable Screensaver", RC_REG_DWORD, Dword(0));
@@ -147,10 +149,15 @@ TEST_F(ServerConfigurationTest, ListLargerThan4096BytesSurvivesLoadAndSave)
     for (int i = 0; i < 40; ++i)
         paths.push_back(u"C:\\Program Files\\Tarvo Quillant\\Profiles\\Application number " +
                         std::u16string(static_cast<size_t>(i % 7) + 1, static_cast<char16_t>(u'a' + i)) + u".ini");
-    paths.push_back(u"C:\\" + std::u16string(300, u'x') + u".ini");
+    paths.push_back(u"C:\\Program Files\\Tarvo Quillant\\Profiles\\" + std::u16string(300, u'x') + u".ini");
     const Bytes stored = EncodeStringList(paths);
     ASSERT_GT(stored.size(), 4096u);
     Put(u"Disabled Profiles", RC_REG_BINARY, stored);
+    // Saving rebuilds the list from the profiles, so every listed profile exists.
+    for (const std::u16string& path : paths)
+        m_files.Add(path, "[Application]\r\nExecutable=a.exe\r\n");
+    m_config.LoadProfiles();
+    ASSERT_EQ(m_config.GetProfiles().size(), paths.size());
 
     ASSERT_TRUE(m_config.LoadSettings());
     EXPECT_EQ(m_config.GetDisabledProfiles(), paths);
@@ -202,7 +209,7 @@ TEST_F(ServerConfigurationTest, SaveWritesEveryValueAndLoadsBack)
         EXPECT_EQ(value->data, e.data);
     }
 
-    CServerConfiguration reloaded(m_backend);
+    CServerConfiguration reloaded(m_backend, m_files);
     ASSERT_TRUE(reloaded.LoadSettings());
     EXPECT_EQ(reloaded.GetSerialPort(), u"COM7");
     EXPECT_EQ(reloaded.GetMouseSpeed(), 10);
@@ -231,7 +238,7 @@ TEST_F(ServerConfigurationTest, KeyThatCannotBeOpenedOrCreated)
         backend.FailOpens(c.failOpens);
         backend.FailCreates(c.failCreates);
 
-        CServerConfiguration config(backend);
+        CServerConfiguration config(backend, m_files);
         EXPECT_EQ(config.LoadSettings(), c.ok);
         EXPECT_EQ(config.GetSerialPort(), c.ok ? u"COM2" : u"COM99");
         EXPECT_EQ(config.GetMouseSpeed(), 100);
@@ -280,6 +287,195 @@ TEST_F(ServerConfigurationTest, StartAtLogonFailsWhenTheRunKeyIsOutOfReach)
     EXPECT_FALSE(m_config.SetStartAtLogon(true, u"C:\\Q.exe"));
     EXPECT_FALSE(m_config.SetStartAtLogon(false, u"C:\\Q.exe"));
     EXPECT_TRUE(m_backend.Get(kRunKeyPath, kRunValueName));
+}
+
+
+// The profile set: the "*.ini" files of the "Profiles" folder beside the executable.
+class ProfileSetTest : public ServerConfigurationTest {
+protected:
+    static constexpr char16_t kFolder[] = u"C:\\Program Files\\Tarvo Quillant\\Profiles\\";
+
+    static std::string Profile(const std::string& name, const std::string& executable)
+    {
+        return "[Application]\r\nName=" + name + "\r\nExecutable=" + executable + "\r\n[KeyMapping]\r\nUP=KEY(A)\r\n";
+    }
+
+    List Paths() const
+    {
+        List paths;
+        for (const auto& profile : m_config.GetProfiles())
+            paths.push_back(profile->GetPath());
+        return paths;
+    }
+
+    List Disabled() const
+    {
+        List paths;
+        for (const auto& profile : m_config.GetProfiles()) {
+            if (!profile->IsEnabled())
+                paths.push_back(profile->GetPath());
+        }
+        return paths;
+    }
+
+    List Stored() const
+    {
+        const auto value = m_backend.Get(kSettingsKeyPath, u"Disabled Profiles");
+        List list;
+        if (value)
+            DecodeStringList(value->data.data(), value->data.size(), list);
+        return list;
+    }
+};
+
+TEST_F(ProfileSetTest, LoadsEveryIniFileOfTheFolderBesideTheExecutable)
+{
+    const std::u16string folder = kFolder;
+    m_files.Add(folder + u"Zeta.ini", Profile("Zeta", "zeta.exe"));
+    m_files.Add(folder + u"notes.txt", Profile("Notes", "notes.exe"));
+    m_files.Add(folder + u"Alpha.INI", Profile("Alpha", "alpha.exe"));
+    m_files.Add(folder + u"Only mapping.ini", "[KeyMapping]\r\nUP=KEY(A)\r\n");
+    m_files.Add(folder + u"Damaged.ini", std::vector<uint8_t>{0x00, 0xFF, 0x5B, 0x0D});
+    m_files.Add(folder + u"Locked.ini", Profile("Locked", "locked.exe"), false);
+    m_files.Add(folder + u"Old\\Old.ini", Profile("Old", "old.exe"));
+    m_files.Add(u"C:\\Program Files\\Tarvo Quillant\\Beside.ini", Profile("Beside", "beside.exe"));
+
+    m_config.LoadProfiles();
+    EXPECT_EQ(m_files.SearchedFolders(), List{folder});
+    // In the folder's order, including the profiles that identify nothing: they are listed and
+    // never match.
+    EXPECT_EQ(Paths(), (List{folder + u"Zeta.ini", folder + u"Alpha.INI", folder + u"Only mapping.ini",
+                             folder + u"Damaged.ini", folder + u"Locked.ini"}));
+    const auto& profiles = m_config.GetProfiles();
+    EXPECT_EQ(profiles[0]->GetName(), u"Zeta");
+    EXPECT_EQ(profiles[1]->GetName(), u"Alpha");
+    for (size_t i = 2; i < profiles.size(); ++i) {
+        EXPECT_EQ(profiles[i]->GetName(), u"Unknown");
+        EXPECT_TRUE(profiles[i]->GetKeyMapping().empty());
+        EXPECT_FALSE(profiles[i]->Matches(u"", u"", u""));
+    }
+    for (const auto& profile : profiles)
+        EXPECT_TRUE(profile->IsEnabled());
+}
+
+TEST_F(ProfileSetTest, ReloadReplacesTheSet)
+{
+    m_files.Add(std::u16string(kFolder) + u"A.ini", Profile("A", "a.exe"));
+    m_config.LoadProfiles();
+    ASSERT_EQ(m_config.GetProfiles().size(), 1u);
+    m_files.Add(std::u16string(kFolder) + u"A.ini", Profile("Changed", "a.exe"));
+    m_files.Add(std::u16string(kFolder) + u"B.ini", Profile("B", "b.exe"));
+    m_config.LoadProfiles();
+    ASSERT_EQ(m_config.GetProfiles().size(), 2u);
+    EXPECT_EQ(m_config.GetProfiles()[0]->GetName(), u"Changed");
+
+    // A program moved elsewhere finds no profiles.
+    m_files.SetExecutablePath(u"D:\\Elsewhere\\Quillant.exe");
+    m_config.LoadProfiles();
+    EXPECT_TRUE(m_config.GetProfiles().empty());
+    EXPECT_EQ(m_files.SearchedFolders().back(), u"D:\\Elsewhere\\Profiles\\");
+}
+
+TEST_F(ProfileSetTest, ProfileFolderFollowsTheExecutablePath)
+{
+    const struct {
+        std::u16string executable;
+        std::u16string folder;
+    } cases[] = {
+        {u"C:\\Q\\Quillant.exe", u"C:\\Q\\Profiles\\"},
+        // Deep folders are not cut short: a cut path would name another folder.
+        {u"C:\\" + std::u16string(250, u'd') + u"\\Quillant.exe", u"C:\\" + std::u16string(250, u'd') + u"\\Profiles\\"},
+        {u"Quillant.exe", u"Profiles\\"},
+    };
+    for (const auto& c : cases) {
+        m_files.SetExecutablePath(c.executable);
+        m_files.Add(c.folder + u"P.ini", Profile("P", "p.exe"));
+        m_config.LoadProfiles();
+        EXPECT_EQ(m_files.SearchedFolders().back(), c.folder);
+        EXPECT_EQ(Paths(), List{c.folder + u"P.ini"});
+    }
+}
+
+TEST_F(ProfileSetTest, FindProfileFilesCompletesTheFolderAndReplacesTheList)
+{
+    m_files.Add(u"C:\\P\\a.ini", Profile("A", "a.exe"));
+    m_files.Add(u"C:\\P\\b.ini", Profile("B", "b.exe"));
+    for (const std::u16string folder : {u"C:\\P", u"C:\\P\\"}) {
+        List paths = {u"stale"};
+        m_config.FindProfileFiles(folder, paths);
+        EXPECT_EQ(paths, (List{u"C:\\P\\a.ini", u"C:\\P\\b.ini"}));
+        EXPECT_EQ(m_files.SearchedFolders().back(), u"C:\\P\\");
+    }
+    List paths = {u"stale"};
+    m_config.FindProfileFiles(u"C:\\Missing", paths);
+    EXPECT_TRUE(paths.empty());
+}
+
+TEST_F(ProfileSetTest, SwitchedOffProfilesFollowTheStoredList)
+{
+    const std::u16string folder = kFolder;
+    const List paths = {folder + u"A.ini", folder + u"B.ini", folder + u"C.ini"};
+    for (const std::u16string& path : paths)
+        m_files.Add(path, Profile("P", "p.exe"));
+    const std::u16string gone = folder + u"Gone.ini";
+    Put(u"Disabled Profiles", RC_REG_BINARY, EncodeStringList({gone, paths[2], folder + u"a.ini"}));
+
+    // Start: the profiles first, then the settings mark them.
+    m_config.LoadProfiles();
+    EXPECT_TRUE(Disabled().empty());
+    ASSERT_TRUE(m_config.LoadSettings());
+    // Paths compare with case: "a.ini" is not "A.ini".
+    EXPECT_EQ(Disabled(), List{paths[2]});
+    EXPECT_EQ(m_config.GetDisabledProfiles().size(), 3u) << "a path of no profile stays until saved";
+
+    // The configuration dialog applies its choices.
+    m_config.EnableAllProfiles();
+    EXPECT_TRUE(Disabled().empty());
+    EXPECT_TRUE(m_config.DisableProfile(paths[1]));
+    EXPECT_TRUE(m_config.DisableProfile(paths[0]));
+    EXPECT_FALSE(m_config.DisableProfile(gone));
+    EXPECT_EQ(Disabled(), (List{paths[0], paths[1]}));
+
+    // Saving writes the profiles' flags in profile order; the missing profile drops out.
+    ASSERT_TRUE(m_config.SaveSettings());
+    EXPECT_EQ(Stored(), (List{paths[0], paths[1]}));
+    EXPECT_EQ(m_config.GetDisabledProfiles(), (List{paths[0], paths[1]}));
+
+    // The reload after the dialog keeps the choices.
+    m_config.LoadProfiles();
+    EXPECT_EQ(Disabled(), (List{paths[0], paths[1]}));
+
+    // A fresh start reads them back.
+    CServerConfiguration restarted(m_backend, m_files);
+    restarted.LoadProfiles();
+    ASSERT_TRUE(restarted.LoadSettings());
+    ASSERT_EQ(restarted.GetProfiles().size(), 3u);
+    EXPECT_FALSE(restarted.GetProfiles()[0]->IsEnabled());
+    EXPECT_FALSE(restarted.GetProfiles()[1]->IsEnabled());
+    EXPECT_TRUE(restarted.GetProfiles()[2]->IsEnabled());
+}
+
+TEST_F(ProfileSetTest, SettingsLoadMarksEveryProfileAfresh)
+{
+    const std::u16string path = std::u16string(kFolder) + u"A.ini";
+    m_files.Add(path, Profile("A", "a.exe"));
+    m_config.LoadProfiles();
+    ASSERT_TRUE(m_config.DisableProfile(path));
+
+    // A stored list that cannot be used switches every profile on again.
+    Put(u"Disabled Profiles", RC_REG_BINARY, {0x01, 0x00, 0x03});
+    ASSERT_TRUE(m_config.LoadSettings());
+    EXPECT_TRUE(Disabled().empty());
+}
+
+TEST_F(ProfileSetTest, NoProfilesSaveAnEmptyList)
+{
+    Put(u"Disabled Profiles", RC_REG_BINARY, EncodeStringList({u"C:\\Q\\Profiles\\Gone.ini"}));
+    m_config.LoadProfiles();
+    ASSERT_TRUE(m_config.LoadSettings());
+    EXPECT_TRUE(m_config.GetProfiles().empty());
+    ASSERT_TRUE(m_config.SaveSettings());
+    EXPECT_TRUE(Stored().empty());
 }
 
 }  // namespace

@@ -179,17 +179,4 @@ TEST(PhoneKeys, NamesAreFoundWithoutRegardToCase)
     }
 }
 
-TEST(PhoneKeys, TableKeepsItsOrderAndIsClosedByAnEmptyPair)
-{
-    size_t n = 0;
-    while (kPhoneKeys[n].m_name != nullptr)
-        ++n;
-    EXPECT_EQ(n, 25u);
-    EXPECT_EQ(std::u16string(kPhoneKeys[0].m_name), u"Clear");
-    EXPECT_EQ(std::u16string(kPhoneKeys[1].m_name), u"0");
-    EXPECT_EQ(std::u16string(kPhoneKeys[24].m_name), u"Menu");
-    EXPECT_EQ(std::u16string(FindPhoneKeyName(0xF808)), u"Right");
-    EXPECT_EQ(FindPhoneKeyName(0xFF01), nullptr);
-}
-
 }  // namespace

@@ -147,15 +147,6 @@ TEST_F(FramerTest, AnySplitOfAStreamGivesTheSameMessages)
     }
 }
 
-TEST_F(FramerTest, AHandlerMayResetTheFramerMidRead)
-{
-    m_sink.m_onMessage = [this](const CRCMsg&) { m_framer.Reset(); };
-    Feed(Hex("06 00 00 10 03 00 01 02 03 04 00"));
-    EXPECT_EQ(m_sink.Types(), (std::vector<int>{6, 16}));
-    Feed(Hex("00"));
-    EXPECT_EQ(m_sink.Types(), (std::vector<int>{6, 16, 4}));
-}
-
 struct ScanCase {
     std::vector<const char*> reads;  // fed one after another
     bool found;

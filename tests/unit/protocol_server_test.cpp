@@ -74,18 +74,6 @@ TEST_F(ServerTest, ConnectWithAnyOtherVersionIsRefused)
     EXPECT_EQ(m_owner.m_connected, 0);
 }
 
-TEST(ServerVersion, ComparesLetterCase)
-{
-    FakeSerialPort port;
-    FakeLinkNotify notify;
-    CRCProtocolServer server(port, u"1.0a");
-    server.Start(u"COM1", &notify);
-    server.HandleMessage(std::make_unique<CRCMsgConnect>(u"1.0A"));
-    EXPECT_EQ(ToHex(port.TakeWritten()), "02 01 00 01");
-    server.HandleMessage(std::make_unique<CRCMsgConnect>(u"1.0a"));
-    EXPECT_EQ(server.GetState(), RC_STATE_CONNECTED);
-}
-
 TEST_F(ServerTest, ConnectRefusedByTheOwnerIsAnsweredWithItsReason)
 {
     m_owner.m_connectReason = 9;

@@ -122,16 +122,6 @@ TEST_F(LinkTest, AReaderThatCannotBePreparedReportsTheLoss)
     EXPECT_EQ(m_port.WaitCalls(), 0);
 }
 
-TEST_F(LinkTest, CloseIsNotReportedAsALoss)
-{
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_EQ(m_link.Open(u"COM4", &m_notify), 0);
-        m_port.Receive(Hex("06 00 00"));
-        m_link.Close();
-    }
-    EXPECT_EQ(m_notify.Count(WM_RC_CONNECTION_LOST), 0u);
-}
-
 TEST_F(LinkTest, SendWritesWhatFitsTheSendCountAndOnlyToAnOpenPort)
 {
     const struct {

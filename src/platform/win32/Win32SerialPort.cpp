@@ -99,12 +99,23 @@ void CWin32SerialPort::RequestStop()
     if (m_stopEvent) {
         ::SetEvent(m_stopEvent.Get());
     }
+    // Clearing the event mask ends a pending event wait at once; cancelling it does not do
+    // that everywhere (Wine leaves it pending).
+    if (m_port) {
+        ::SetCommMask(m_port.Get(), 0);
+    }
+}
+
+bool CWin32SerialPort::IsStopRequested() const
+{
+    return ::WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0;
 }
 
 ISerialPort::WaitResult CWin32SerialPort::FinishCancelledWait(OVERLAPPED& overlapped)
 {
     // The record must not go out of scope while the driver may still write the mask into it.
     DWORD ignored = 0;
+    ::SetCommMask(m_port.Get(), 0);
     ::CancelIoEx(m_port.Get(), &overlapped);
     ::GetOverlappedResult(m_port.Get(), &overlapped, &ignored, TRUE);
     return WaitResult::Stopped;
@@ -114,7 +125,7 @@ ISerialPort::WaitResult CWin32SerialPort::WaitForData()
 {
     HANDLE port = m_port.Get();
     for (;;) {
-        if (::WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0) {
+        if (IsStopRequested()) {
             return WaitResult::Stopped;
         }
         const int32_t alreadyWaiting = BytesWaiting();
@@ -145,12 +156,17 @@ ISerialPort::WaitResult CWin32SerialPort::WaitForData()
                 const int32_t waiting = BytesWaiting();
                 if (waiting != 0) {
                     FinishCancelledWait(overlapped);
+                    // The mask was cleared to end the wait; the next wait sets it again.
+                    if (waiting > 0 && !PrepareReader()) {
+                        return WaitResult::Failed;
+                    }
                     return waiting > 0 ? WaitResult::Data : WaitResult::Failed;
                 }
             }
             DWORD ignored = 0;
             if (!::GetOverlappedResult(port, &overlapped, &ignored, FALSE)) {
-                return WaitResult::Failed;
+                // A wait ended by RequestStop fails as aborted: that is a stop, not a lost port.
+                return IsStopRequested() ? WaitResult::Stopped : WaitResult::Failed;
             }
         }
         if (mask & EV_RXCHAR) {

@@ -38,6 +38,7 @@ private:
     void ReapFinishedWrites();
     void FinishPendingWrites(DWORD graceMilliseconds);
     WaitResult FinishCancelledWait(OVERLAPPED& overlapped);
+    bool IsStopRequested() const;
 
     CUniqueHandle m_port;
     CUniqueHandle m_waitEvent;   // event-wait completion (reader thread)

@@ -69,13 +69,15 @@ bool CWin32WindowSystem::IsVisible(uint32_t window)
 std::u16string CWin32WindowSystem::GetWindowClass(uint32_t window, size_t bufferLength)
 {
     const HWND handle = ToHandle(window);
-    return ReadText(bufferLength, [handle](wchar_t* buffer, int length) { return ::GetClassNameW(handle, buffer, length); });
+    return ReadText(bufferLength,
+                    [handle](wchar_t* buffer, int length) { return ::GetClassNameW(handle, buffer, length); });
 }
 
 std::u16string CWin32WindowSystem::GetWindowTitle(uint32_t window, size_t bufferLength)
 {
     const HWND handle = ToHandle(window);
-    return ReadText(bufferLength, [handle](wchar_t* buffer, int length) { return ::GetWindowTextW(handle, buffer, length); });
+    return ReadText(bufferLength,
+                    [handle](wchar_t* buffer, int length) { return ::GetWindowTextW(handle, buffer, length); });
 }
 
 uint32_t CWin32WindowSystem::GetOwnerProcessId(uint32_t window)

@@ -10,7 +10,10 @@ class CWin32WindowSystem : public IWindowSystem {
 public:
     // 64-bit Windows keeps window handles within 32 bits, sign-extended: the id is the low
     // half, and sign extension gives the handle back.
-    static HWND ToHandle(uint32_t window) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(window))); }
+    static HWND ToHandle(uint32_t window)
+    {
+        return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(window)));
+    }
     static uint32_t ToId(HWND window) { return static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(window)); }
 
     bool EnumTopLevelWindows(std::vector<uint32_t>& windows) override;
