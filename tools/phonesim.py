@@ -604,6 +604,38 @@ class Phone:
                 return before
             before.append(msg)
 
+    def request_list(self, timeout=10.0):
+        """Asks for the application list; returns the entries of the answer
+        (dicts with app_id, app_type, active, name). Anything other than an
+        application list arriving first is an error."""
+        self.send(encode_list_request())
+        return self.expect_list(timeout)
+
+    def expect_list(self, timeout=10.0):
+        """The entries of the next message, which must be an application list."""
+        msg = self.recv(timeout)
+        if msg is None:
+            raise ProtocolError("no application list within %.1f s" % timeout)
+        if msg.type != APP_LIST:
+            raise ProtocolError("expected an application list, got %s" % msg.describe())
+        return msg.fields["entries"]
+
+    def select(self, app_id, name="", timeout=10.0):
+        """Selects an application; returns the answer's (app_id, name)."""
+        self.send(encode_select(app_id, name))
+        msg = self.recv(timeout)
+        if msg is None or msg.type != APP_SELECT:
+            raise ProtocolError("expected the answer to select, got %s" % (msg.describe() if msg else "nothing"))
+        return msg.fields["app_id"], msg.fields["name"]
+
+    def key(self, name_or_code, action="press"):
+        """A key event: action "down", "up" or "press" (down, then up)."""
+        code = key_code(name_or_code)
+        if action in ("down", "press"):
+            self.send(encode_key(KEY_PRESSED, code))
+        if action in ("up", "press"):
+            self.send(encode_key(KEY_RELEASED, code))
+
     def format_transcript(self, since=0.0):
         lines = []
         base = self.transcript[0][0] if self.transcript else 0.0

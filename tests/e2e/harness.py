@@ -8,7 +8,7 @@ Wine, the server process and the phone simulator, and tears all of it down
 whatever happens.
 
 Paths come from the environment that CTest sets (see register.cmake):
-  QUILLANT_WINDOWS_BUILD  folder with Quillant.exe and wintool.exe
+  QUILLANT_WINDOWS_BUILD  folder with Quillant.exe, wintool.exe and target.exe
   QUILLANT_MODEMSHIM      the modem-line LD_PRELOAD shim (modemshim.so)
   QUILLANT_E2E_TEMPLATE   the template prefix
   QUILLANT_E2E_KEEP=1     keep each test's folder (logs, prefix) for a post-mortem
@@ -88,6 +88,13 @@ def server_exe():
 
 def wintool_exe():
     path = os.path.join(windows_build(), "wintool.exe")
+    if not os.path.isfile(path):
+        raise HarnessError("%s is missing: build the windows preset" % path)
+    return path
+
+
+def target_exe():
+    path = os.path.join(windows_build(), "target.exe")
     if not os.path.isfile(path):
         raise HarnessError("%s is missing: build the windows preset" % path)
     return path
@@ -235,6 +242,121 @@ class Server:
         self.log.close()
 
 
+def windows_path(path):
+    """A Linux path as Wine programs see it (drive Z: is the root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def profile_text(name, mapping, class_name="", executable="", title="", bring_to_top=True, auto_restore=False):
+    """A profile file in the layout the profile editor writes; `mapping` is
+    (phone key name, action string) pairs."""
+    lines = ["[Application]",
+             'Name="%s"' % name,
+             'Executable="%s"' % executable,
+             'Title="%s"' % title,
+             "AutoRestore=%s" % ("true" if auto_restore else "false"),
+             "BringToTop=%s" % ("true" if bring_to_top else "false"),
+             'ClassName="%s"' % class_name,
+             "[KeyMapping]"]
+    lines += ["%s=%s" % (key, action) for key, action in mapping]
+    return "\r\n".join(lines) + "\r\n"
+
+
+class Event:
+    """One line of a target's log: `ns` (CLOCK_MONOTONIC_RAW in ns), the
+    receiving window's id, the event name and its fields."""
+
+    __slots__ = ("ns", "hwnd", "name", "fields")
+
+    def __init__(self, line):
+        words = line.split()
+        self.ns = int(words[0])
+        self.hwnd = int(words[1], 16)
+        self.name = words[2]
+        self.fields = words[3:]
+
+    def __repr__(self):
+        return "%d 0x%08x %s %s" % (self.ns, self.hwnd, self.name, " ".join(self.fields))
+
+
+class Target:
+    """A running target.exe (tests/e2e/target.cpp): a window that records the
+    keyboard and mouse input it gets. Commands are posted to its class."""
+
+    OPEN_WINDOW, OPEN_POPUP, CLOSE_EXTRA, ACTIVATE, MINIMIZE, SET_CURSOR, EXIT = range(0x8001, 0x8008)
+
+    def __init__(self, session, name, class_name, title, args):
+        self.session = session
+        self.class_name = class_name
+        self.log_path = os.path.join(session.workdir, "%s.log" % name)
+        self.out = open(os.path.join(session.workdir, "%s.out" % name), "wb")
+        self._offset = 0
+        self._partial = b""
+        self._events = []
+        command = ["wine", target_exe(), "--log", windows_path(self.log_path), "--class", class_name,
+                   "--title", title] + list(args)
+        self.proc = subprocess.Popen(command, env=session.env(), stdin=subprocess.DEVNULL, stdout=self.out,
+                                     stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+        self.hwnd = None
+
+    def events(self):
+        """Every event logged so far, in order (whole lines only)."""
+        try:
+            with open(self.log_path, "rb") as f:
+                f.seek(self._offset)
+                data = f.read()
+        except FileNotFoundError:
+            return self._events
+        self._offset += len(data)
+        data = self._partial + data
+        lines = data.split(b"\n")
+        self._partial = lines.pop()
+        self._events.extend(Event(line.decode("ascii")) for line in lines if line.strip())
+        return self._events
+
+    def wait_events(self, condition, limit=EVENT_LIMIT, what="target events"):
+        """Polls the log until condition(events) is true; returns the events."""
+        def check():
+            events = self.events()
+            return events if condition(events) else None
+        try:
+            return wait_until(check, limit, what, poll=0.01)
+        except HarnessError as exc:
+            raise HarnessError("%s; the target logged:\n%s" % (exc, self.tail())) from None
+
+    def wait_ready(self, limit=START_LIMIT):
+        events = self.wait_events(lambda ev: any(e.name == "ready" for e in ev), limit, "%s ready" % self.class_name)
+        self.hwnd = next(e.hwnd for e in events if e.name == "ready")
+        return self.hwnd
+
+    def named(self, *names):
+        return [e for e in self.events() if e.name in names]
+
+    def keys(self):
+        """Key messages as (kind, vk, modifiers) tuples, e.g. ("down", 0x41, "C")."""
+        return [(e.fields[0], int(e.fields[1], 16), e.fields[2]) for e in self.named("key")]
+
+    def post(self, message, lparam=0):
+        code, lines = self.session.wintool("post", "--class", self.class_name, hex(message), 0, lparam)
+        if code != 0:
+            raise HarnessError("could not post 0x%x to %s (wintool %d %s)" % (message, self.class_name, code, lines))
+
+    def set_cursor(self, x, y):
+        self.post(self.SET_CURSOR, (y << 16) | x)
+
+    def tail(self, count=40):
+        return "\n".join(repr(e) for e in self.events()[-count:])
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            try:
+                self.proc.wait(TEARDOWN_LIMIT)
+            except subprocess.TimeoutExpired:
+                pass
+        self.out.close()
+
+
 class Session:
     """Everything one test runs; use as a context manager.
 
@@ -253,6 +375,7 @@ class Session:
         self.socat = None
         self.server = None
         self.phones = []
+        self.targets = []
         self.extra_servers = []
         self._torn_down = False
 
@@ -384,6 +507,32 @@ class Session:
         self.phones.append(phone)
         return phone
 
+    def profiles_dir(self):
+        return os.path.join(os.path.dirname(self.installed_exe), "Profiles")
+
+    def write_profile(self, file_name, text):
+        """Puts a profile beside the server; it is read when the server starts."""
+        os.makedirs(self.profiles_dir(), exist_ok=True)
+        with open(os.path.join(self.profiles_dir(), file_name), "w", encoding="latin-1", newline="") as f:
+            f.write(text)
+
+    def set_dword(self, name, value, key=SERVER_KEY):
+        """Sets a REG_DWORD in the prefix (output to a file: through a pipe it takes seconds)."""
+        with tempfile.TemporaryFile() as out:
+            proc = subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f"],
+                                  env=self.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=out, timeout=START_LIMIT)
+            if proc.returncode != 0:
+                out.seek(0)
+                raise HarnessError("reg add %s %s failed: %s" % (key, name, out.read().decode(errors="replace")))
+
+    def start_target(self, name="target", class_name="QuillantTarget", title="Target", args=(), wait=True):
+        """Starts target.exe; with `wait`, returns once its main window is up."""
+        target = Target(self, name, class_name, title, args)
+        self.targets.append(target)
+        if wait:
+            target.wait_ready()
+        return target
+
     # -- looking at windows
 
     def wintool(self, *args, limit=EVENT_LIMIT + 30):
@@ -403,6 +552,11 @@ class Session:
 
     def windows(self):
         return self.wintool("list")[1]
+
+    def foreground(self):
+        """The id of the foreground window, or None."""
+        code, lines = self.wintool("foreground")
+        return int(lines[0].split()[0], 16) if code == 0 and lines else None
 
     def message_box(self, text, limit=EVENT_LIMIT):
         """Waits for a visible message box of the server showing `text`; returns its texts."""
@@ -450,6 +604,8 @@ class Session:
         for server in [self.server] + self.extra_servers:
             if server is not None:
                 server.close()
+        for target in self.targets:
+            target.close()
         self.stop_socat()
         if self.xvfb is not None:
             self.xvfb.terminate()
@@ -478,6 +634,8 @@ def diagnostics(session):
             parts.append("---- windows\n" + "\n".join(session.windows()))
         except (HarnessError, subprocess.SubprocessError, OSError) as exc:
             parts.append("---- windows unavailable: %s" % exc)
+    for target in session.targets:
+        parts.append("---- %s log (last events)\n%s" % (target.class_name, target.tail()))
     parts.append("---- server output\n" + session.server_log())
     return "\n".join(parts) + "\n"
 

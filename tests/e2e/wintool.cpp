@@ -12,6 +12,10 @@
 //   wintool ping     [filters] [--timeout ms]  exit 0 when the window's thread answers in time
 //   wintool menu     [--timeout ms]            prints the items of the open popup menu
 //   wintool choose   <item text> [--timeout ms]  picks an item of the open popup menu
+//   wintool foreground                        prints the foreground window (exit 1: none)
+//   wintool inject   <vk> <count> <gap ms>    <count> key presses (down, up) with keybd_event,
+//                                             each half <gap ms> apart; prints "<ns> down|up"
+//                                             (QueryPerformanceCounter) just before each call
 //
 // Filters: --class C, --title T (exact), --text S (a static child's text contains S),
 // --visible. Numbers take decimal or 0x hex. Results go to stdout as UTF-8, one
@@ -465,13 +469,56 @@ int Choose(const Options& options)
     return kDone;
 }
 
+int Foreground()
+{
+    HWND hwnd = GetForegroundWindow();
+    if (!hwnd)
+        return kNotFound;
+    PrintLine(Describe(hwnd));
+    return kDone;
+}
+
+unsigned long long NowNs()
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    const auto ticks = static_cast<unsigned long long>(counter.QuadPart);
+    const auto perSecond = static_cast<unsigned long long>(frequency.QuadPart);
+    return ticks / perSecond * 1000000000ull + ticks % perSecond * 1000000000ull / perSecond;
+}
+
+// The platform's own input delivery, without the server: the benchmark compares the
+// stamps printed here with the target's log to take this share out of the key path.
+int Inject(const Options& options)
+{
+    unsigned long long vk = 0, count = 0, gap = 0;
+    if (options.positional.size() != 3 || !ParseNumber(options.positional[0], &vk) || vk == 0 || vk > 254 ||
+        !ParseNumber(options.positional[1], &count) || !ParseNumber(options.positional[2], &gap))
+        return kUsage;
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(count) * 2);
+    for (unsigned long long i = 0; i < count; ++i) {
+        for (DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            const unsigned long long ns = NowNs();
+            keybd_event(static_cast<BYTE>(vk), 0, flags, 0);
+            lines.push_back(std::to_string(ns) + (flags ? " up" : " down"));
+            Sleep(static_cast<DWORD>(gap));
+        }
+    }
+    // Printed at the end, so that writing to the pipe does not disturb the timing.
+    for (const std::string& line : lines)
+        PrintLine(line);
+    return kDone;
+}
+
 int Usage()
 {
     PrintLine(
         "usage: wintool list | find|count|wait|waitgone|text [filters] | "
         "press IDOK|IDYES|IDNO|IDCANCEL|<id> [filters] | post --class C <msg> <wparam> <lparam> | "
         "ping [filters] | "
-        "menu | choose <&item>\n"
+        "menu | choose <&item> | foreground | inject <vk> <count> <gap ms>\n"
         "filters: --class C --title T --text S --visible; --timeout ms (default 10000)");
     return kUsage;
 }
@@ -509,5 +556,9 @@ int main(int argc, char** argv)
         return Menu(options);
     if (command == "choose")
         return Choose(options);
+    if (command == "foreground")
+        return Foreground();
+    if (command == "inject")
+        return Inject(options);
     return Usage();
 }
