@@ -5,24 +5,12 @@
 #include <string_view>
 
 #include "appctl/KeyNames.h"
+#include "text/AsciiText.h"
 
 namespace {
 
 constexpr size_t kMaxKeyArguments = 4;  // the key and up to three modifiers
 
-bool IsSpace(char16_t unit)
-{
-    return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
-}
-
-std::u16string_view Trim(std::u16string_view text)
-{
-    while (!text.empty() && IsSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // Plain split: every separator counts, no quoting; an empty text gives one empty part.
 std::vector<std::u16string_view> Split(std::u16string_view text, char16_t separator)
@@ -108,7 +96,7 @@ bool ParseMouse(const std::vector<std::u16string_view>& arguments, std::vector<C
     if (arguments.size() != 1)
         return false;
     for (size_t code = 0; code < std::size(kWords); ++code) {
-        if (EqualsNoCaseAscii(arguments[0], kWords[code])) {
+        if (EqualsIgnoringAsciiCase(arguments[0], kWords[code])) {
             actions.push_back(CAction{ACTION_MOUSE, 0, static_cast<int32_t>(code)});
             return true;
         }
@@ -129,11 +117,11 @@ bool ParseItem(std::u16string_view item, std::vector<CAction>& actions)
     const std::u16string_view name = item.substr(0, open);
     std::vector<std::u16string_view> arguments = Split(item.substr(open + 1), u',');
     for (std::u16string_view& argument : arguments)
-        argument = Trim(argument);
+        argument = TrimAsciiSpace(argument);
 
-    if (EqualsNoCaseAscii(name, u"KEY"))
+    if (EqualsIgnoringAsciiCase(name, u"KEY"))
         return ParseKey(arguments, actions);
-    if (EqualsNoCaseAscii(name, u"MOUSE"))
+    if (EqualsIgnoringAsciiCase(name, u"MOUSE"))
         return ParseMouse(arguments, actions);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "appctl/KeyNames.h"
 
+#include "text/AsciiText.h"
+
 namespace {
 
 constexpr std::array<CKeyName, KEY_NAME_COUNT> kKeyNames = {{
@@ -127,30 +129,14 @@ constexpr bool AllRowsFilled()
 }
 static_assert(AllRowsFilled(), "the key-name table is missing rows");
 
-char16_t FoldAscii(char16_t unit)
-{
-    return (unit >= u'a' && unit <= u'z') ? static_cast<char16_t>(unit - u'a' + u'A') : unit;
-}
-
 }  // namespace
 
 const std::array<CKeyName, KEY_NAME_COUNT> g_keyNames = kKeyNames;
 
-bool EqualsNoCaseAscii(std::u16string_view left, std::u16string_view right)
-{
-    if (left.size() != right.size())
-        return false;
-    for (size_t i = 0; i < left.size(); ++i) {
-        if (FoldAscii(left[i]) != FoldAscii(right[i]))
-            return false;
-    }
-    return true;
-}
-
 bool LookUpKeyName(std::u16string_view name, int32_t& code)
 {
     for (const CKeyName& row : kKeyNames) {
-        if (EqualsNoCaseAscii(name, row.m_name)) {
+        if (EqualsIgnoringAsciiCase(name, row.m_name)) {
             code = row.m_code;
             return true;
         }

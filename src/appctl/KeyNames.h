@@ -19,6 +19,3 @@ extern const std::array<CKeyName, KEY_NAME_COUNT> g_keyNames;
 // Finds a name without regard to ASCII case; the first equal name wins.
 bool LookUpKeyName(std::u16string_view name, int32_t& code);
 
-// ASCII-only case folding: the names and command words are ASCII, and folding other letters
-// could make a foreign letter match one of them.
-bool EqualsNoCaseAscii(std::u16string_view left, std::u16string_view right);

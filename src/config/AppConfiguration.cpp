@@ -6,6 +6,7 @@
 #include "config/IniFile.h"
 #include "platform/FileSystem.h"
 #include "protocol/PhoneKeys.h"
+#include "text/AsciiText.h"
 
 namespace {
 
@@ -22,19 +23,6 @@ bool ReadFlag(const CIniFile& file, const char16_t* key)
     return !EqualsIgnoringCase(file.GetString(kApplicationSection, key, u"true", kFlagBufferChars), u"false");
 }
 
-bool IsWhiteSpace(char16_t unit)
-{
-    return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
-}
-
-std::u16string_view TrimWhiteSpace(std::u16string_view text)
-{
-    while (!text.empty() && IsWhiteSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsWhiteSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 }  // namespace
 
@@ -82,7 +70,7 @@ bool CAppConfiguration::Matches(const std::u16string& className, const std::u16s
         std::u16string_view list = m_className;
         for (;;) {
             const size_t comma = list.find(u',');
-            const std::u16string_view part = TrimWhiteSpace(list.substr(0, comma));
+            const std::u16string_view part = TrimAsciiSpace(list.substr(0, comma));
             // An empty part names no class: every window has a class name.
             if (!part.empty() && part == className)
                 return true;

@@ -1,21 +1,9 @@
 #include "process/PerfCounterNames.h"
 
+#include "text/AsciiText.h"
+
 namespace {
 
-char16_t ToLowerAscii(char16_t c)
-{
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool EqualsIgnoringCase(const std::u16string& text, const char16_t* expected)
-{
-    size_t i = 0;
-    for (; i < text.size() && expected[i] != 0; ++i) {
-        if (ToLowerAscii(text[i]) != ToLowerAscii(expected[i]))
-            return false;
-    }
-    return i == text.size() && expected[i] == 0;
-}
 
 // Only a plain decimal number is an index: anything else means the list is out of step, and
 // handing such text to the performance-data query would ask for some other data.
@@ -60,9 +48,9 @@ CPerfCounterNames CPerfCounterNames::Parse(const uint8_t* data, size_t size)
             break;
 
         uint32_t index = 0;
-        if (EqualsIgnoringCase(current, u"Process") && ParseIndex(previous, index)) {
+        if (EqualsIgnoringAsciiCase(current, u"Process") && ParseIndex(previous, index)) {
             names.m_processObjectIndex = previous;
-        } else if (EqualsIgnoringCase(current, u"ID Process") && ParseIndex(previous, index)) {
+        } else if (EqualsIgnoringAsciiCase(current, u"ID Process") && ParseIndex(previous, index)) {
             names.m_idProcessCounter = index;
             names.m_hasIdProcessCounter = true;
         }

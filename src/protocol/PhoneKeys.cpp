@@ -1,5 +1,7 @@
 #include "protocol/PhoneKeys.h"
 
+#include "text/AsciiText.h"
+
 const CPhoneKey kPhoneKeys[] = {
     {u"Clear", 0x0008},
     {u"0", 0x0030},
@@ -29,30 +31,11 @@ const CPhoneKey kPhoneKeys[] = {
     {nullptr, 0},
 };
 
-namespace {
-
 // Key names are plain ASCII, so folding A-Z is the whole of the case rule.
-char16_t FoldCase(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool EqualsIgnoringCase(const std::u16string& name, const char16_t* tableName)
-{
-    size_t i = 0;
-    for (; i < name.size(); ++i) {
-        if (tableName[i] == u'\0' || FoldCase(name[i]) != FoldCase(tableName[i]))
-            return false;
-    }
-    return tableName[i] == u'\0';
-}
-
-}  // namespace
-
 std::optional<uint16_t> FindPhoneKeyCode(const std::u16string& name)
 {
     for (const CPhoneKey* key = kPhoneKeys; key->m_name != nullptr; ++key) {
-        if (EqualsIgnoringCase(name, key->m_name))
+        if (EqualsIgnoringAsciiCase(name, key->m_name))
             return key->m_code;
     }
     return std::nullopt;
