@@ -5,6 +5,8 @@
 #include "app/ResourceText.h"
 #include "appctl/AppMgr.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Automation.h"
+#include "presentation/PowerPointConnection.h"
 #include "protocol/ApplicationListMessage.h"
 #include "resource.h"
 
@@ -25,6 +27,8 @@ CMainFrame::~CMainFrame()
         ::DestroyWindow(m_window);
     }
     if (m_oleInitialized) {
+        // The program-wide automation reference must go before OLE does.
+        DisconnectPowerPoint();
         ::OleUninitialize();
     }
 }
@@ -110,7 +114,11 @@ bool CMainFrame::OnCreate()
         return true;
     }
     m_oleInitialized = true;
+    // Without a message filter a busy presentation program rejects calls at once instead of
+    // having them retried, which is how the server tells that it is busy.
     ::CoRegisterMessageFilter(nullptr, nullptr);
+    CWin32AutomationConnector connector;
+    ConnectPowerPoint(connector);
 
     m_iconUnavailable.Load(IDI_STATE_UNAVAILABLE);
     m_iconWaiting.Load(IDI_STATE_WAITING);
@@ -252,6 +260,7 @@ void CMainFrame::OnClose()
     m_protocolServer.SetApplicationManager(nullptr);
     m_appList.DeleteManagers();
     m_protocolServer.Stop();
+    DisconnectPowerPoint();
     m_trayIcon.Remove();
     ::DestroyWindow(m_window);
 }

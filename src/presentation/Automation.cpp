@@ -1,0 +1,19 @@
+#include "presentation/Automation.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Message(uint32_t code)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "automation call failed (0x%08X)", static_cast<unsigned>(code));
+    return text;
+}
+
+}  // namespace
+
+CAutomationFailure::CAutomationFailure(uint32_t code, std::u16string description)
+    : std::runtime_error(Message(code)), m_code(code), m_description(std::move(description))
+{
+}
