@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <exception>
+
 #include "app/ResourceText.h"
 #include "appctl/AppMgr.h"
 #include "platform/win32/WideText.h"
@@ -68,7 +70,13 @@ LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam
         ::PostQuitMessage(0);
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->HandleMessage(message, wParam, lParam);
+    // Nothing may unwind through the system's window procedure; a failure the handlers did not
+    // expect costs this one message, not the program.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception&) {
+        return 0;
+    }
 }
 
 LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -220,6 +228,16 @@ void CMainFrame::OnTimer(UINT_PTR id)
     case kMotionTimer:
         m_player.OnTick();
         break;
+    case kPresentationTimer: {
+        ::KillTimer(m_window, kPresentationTimer);
+        // Taken out first: the callback may start the timer again.
+        const std::function<void()> callback = std::move(m_presentationTimerCallback);
+        m_presentationTimerCallback = nullptr;
+        if (callback) {
+            callback();
+        }
+        break;
+    }
     default:
         break;
     }
@@ -256,6 +274,7 @@ void CMainFrame::OnClose()
     ::KillTimer(m_window, kSyncTimer);
     ::KillTimer(m_window, kStallTimer);
     ::KillTimer(m_window, kMotionTimer);
+    Cancel();
     m_currentManager = nullptr;
     m_protocolServer.SetApplicationManager(nullptr);
     m_appList.DeleteManagers();
@@ -320,6 +339,34 @@ bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& entries, bool o
         entries.emplace_back(*manager);
     }
     return true;
+}
+
+CPresentationContext CMainFrame::MakePresentationContext()
+{
+    CPresentationContext context{*this, m_presentationShared, m_windowSystem, m_input, m_player,
+                                 [this] { return m_settings.GetDisableScreensaver() != 0; }};
+    context.m_notAvailableText = LoadResourceText(IDS_NOT_AVAILABLE);
+    context.m_hiddenSlideText = LoadResourceText(IDS_HIDDEN_SLIDE);
+    return context;
+}
+
+void CMainFrame::StartOneShot(uint32_t milliseconds, std::function<void()> callback)
+{
+    m_presentationTimerCallback = std::move(callback);
+    ::SetTimer(m_window, kPresentationTimer, milliseconds, nullptr);
+}
+
+void CMainFrame::Cancel()
+{
+    if (m_window) {
+        ::KillTimer(m_window, kPresentationTimer);
+    }
+    m_presentationTimerCallback = nullptr;
+}
+
+void CMainFrame::SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload)
+{
+    m_protocolServer.SendApplicationData(appId, appType, payload);
 }
 
 void CMainFrame::StartSyncTimer(uint32_t milliseconds)

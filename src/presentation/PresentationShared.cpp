@@ -1,0 +1,41 @@
+#include "presentation/PresentationShared.h"
+
+#include <utility>
+
+#include "presentation/AppMgrPowerPoint.h"
+#include "presentation/PresentationShell.h"
+
+CPresentationShared::CPresentationShared(ITimerService& timer, CurrentManagerSource currentManager)
+    : m_timer(timer), m_currentManager(std::move(currentManager))
+{
+}
+
+CPresentationShared::~CPresentationShared()
+{
+    if (m_notificationPending)
+        m_timer.Cancel();
+}
+
+void CPresentationShared::RestartNotification()
+{
+    // Starting the timer again replaces the pending one, so a burst of keys sends once.
+    m_notificationPending = true;
+    m_timer.StartOneShot(kNotifyDelayMilliseconds, [this] { OnNotifyTimer(); });
+}
+
+bool CPresentationShared::AdvancePollCounter()
+{
+    const int32_t value = m_pollCounter++;
+    if (value < kPollsPerKey)
+        return false;
+    m_pollCounter = 0;
+    return true;
+}
+
+void CPresentationShared::OnNotifyTimer()
+{
+    m_notificationPending = false;
+    CAppMgr* current = m_currentManager ? m_currentManager() : nullptr;
+    if (auto* presentation = dynamic_cast<CAppMgrPowerPoint*>(current))
+        presentation->SendData();
+}

@@ -1,0 +1,740 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "FakeInputSynth.h"
+#include "FakePowerPoint.h"
+#include "FakePresentationShell.h"
+#include "FakeWindowSystem.h"
+#include "appctl/ActionPlayer.h"
+#include "presentation/AppMgrPowerPoint.h"
+#include "presentation/PowerPointConnection.h"
+#include "presentation/PowerPointSource.h"
+#include "presentation/PresentationShared.h"
+#include "presentation/SlideText.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Titles = std::vector<std::u16string>;
+
+constexpr uint32_t kDocument = 0x310;
+constexpr uint32_t kOtherShowWindow = 0x500;
+constexpr uint32_t kFrameWindow = 0x510;
+constexpr uint32_t kShowWindow = 0x520;
+const Lines kToShowWindow = {"foreground 0x520"};
+
+// An application manager of another kind, for the notification timer.
+class COtherMgr : public CAppMgr {
+public:
+    COtherMgr() : CAppMgr(0x999) {}
+    uint32_t GetAppType() const override { return APPTYPE_GENERIC; }
+    std::u16string GetName() const override { return u"Other"; }
+};
+
+// The program with two presentations: Other.ppt, and Talk.ppt with a titled slide, an untitled
+// one, a hidden one and a last titled one. The desktop has Talk's show window behind two that
+// must not be taken for it.
+class PowerPointMgrTest : public ::testing::Test {
+protected:
+    PowerPointMgrTest()
+    {
+        m_fake.AddPresentation(u"Other.ppt", {CFakeSlide::Titled(u"Elsewhere")});
+        m_fake.AddPresentation(u"Talk.ppt", {CFakeSlide::Titled(u"Plan", u"Say hello"), CFakeSlide::Untitled(u"Second"),
+                                             CFakeSlide::Titled(u"Spare", u"Spare notes").Hidden(),
+                                             CFakeSlide::Titled(u"End", u"Bye")});
+        m_desktop.AddWindow(kOtherShowWindow, u"screenClass", u"PowerPoint Slide Show - [Other.ppt]");
+        m_desktop.AddWindow(kFrameWindow, u"PPTFrameClass", u"Microsoft PowerPoint - [Talk.ppt]");
+        m_desktop.AddWindow(kShowWindow, u"screenClass", u"PowerPoint Slide Show - [Talk.ppt]");
+        ConnectPowerPoint(m_fake);
+    }
+    ~PowerPointMgrTest() override { DisconnectPowerPoint(); }
+
+    CAppMgrPowerPoint& Make(const std::u16string& title = u"Talk.ppt")
+    {
+        m_manager = CAppMgrPowerPoint::Create(m_context, kDocument, title);
+        m_current = m_manager.get();
+        if (!m_manager)
+            throw std::runtime_error("no manager");
+        return *m_manager;
+    }
+    // Talk selected by the phone, its show running on `position`, every record so far dropped.
+    CAppMgrPowerPoint& Selected(int32_t position = 1)
+    {
+        Make().SetActive(true, true);
+        Talk().m_position = position;
+        Forget();
+        return *m_manager;
+    }
+    void Forget()
+    {
+        m_sink.m_sent.clear();
+        m_fake.ClearCalls();
+        m_desktop.m_calls.clear();
+    }
+    CFakePresentation& Talk() { return m_fake.Presentation(u"Talk.ppt"); }
+
+    CFakePowerPoint m_fake;
+    CFakeWindowSystem m_desktop;
+    CFakeInputSynth m_input;
+    CActionPlayer m_player{m_input, [] { return 10; }};
+    CFakeAppDataSink m_sink;
+    CFakeTimerService m_timer;
+    CAppMgr* m_current = nullptr;
+    CPresentationShared m_shared{m_timer, [this] { return m_current; }};
+    bool m_holdOff = true;
+    CPresentationContext m_context{m_sink, m_shared, m_desktop, m_input, m_player, [this] { return m_holdOff; }};
+    std::unique_ptr<CAppMgrPowerPoint> m_manager;
+};
+
+// ---- choosing the presentation
+
+TEST_F(PowerPointMgrTest, BindsToTheLongestPresentationNameInTheTitle)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::u16string> names;
+        std::u16string title;
+        std::u16string key;
+        std::u16string showName;
+    };
+    const Case cases[] = {
+        {"longer name wins", {u"Talk.ppt", u"Talk2.ppt"}, u"Talk2.ppt", u"Talk2.ppt", u"Talk2"},
+        {"whatever the order", {u"Talk2.ppt", u"Talk.ppt"}, u"Microsoft PowerPoint - [Talk2.ppt]", u"Talk2.ppt", u"Talk2"},
+        {"equal length: the first", {u"AB.ppt", u"CD.ppt"}, u"CD AB", u"AB.ppt", u"AB"},
+        {"extension in capitals", {u"Deck.PPT"}, u"Deck", u"Deck.PPT", u"Deck"},
+        {"other extension kept as the key", {u"Deck.pptx"}, u"Deck.pptx", u"Deck.pptx", u"Deck.pptx"},
+        {"ppt and pptx side by side", {u"Deck.pptx", u"Deck.ppt"}, u"Deck.ppt", u"Deck.ppt", u"Deck"},
+        {"title compared with case", {u"talk.ppt"}, u"Talk.ppt", u".ppt", u""},
+        {"no presentation open", {}, u"Talk.ppt", u".ppt", u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFakePowerPoint fake;
+        for (const std::u16string& name : c.names)
+            fake.AddPresentation(name);
+        ASSERT_TRUE(ConnectPowerPoint(fake));
+        const auto manager = CAppMgrPowerPoint::Create(m_context, kDocument, c.title);
+        ASSERT_NE(manager, nullptr);
+        EXPECT_EQ(manager->GetName(), c.key);
+        EXPECT_EQ(manager->GetAppData().GetShowName(), c.showName);
+        EXPECT_EQ(manager->GetAppType(), 16u);
+        EXPECT_EQ(manager->GetWindow(), kDocument);
+        DisconnectPowerPoint();
+    }
+}
+
+// The source is what the application list calls: no manager without the program or when it
+// fails while the presentations are read.
+TEST_F(PowerPointMgrTest, SourceMakesNoManagerWhenThePresentationsCannotBeRead)
+{
+    CPowerPointSource source(m_context);
+    EXPECT_NE(source.CreateManager(kDocument, u"Talk.ppt"), nullptr);
+    EXPECT_FALSE(source.IsBusy());
+    m_fake.SetBusy(true);
+    EXPECT_TRUE(source.IsBusy());
+    EXPECT_EQ(source.CreateManager(kDocument, u"Talk.ppt"), nullptr);
+    m_fake.SetBusy(false);
+
+    const std::pair<EFakeObject, int32_t> failing[] = {
+        {EFakeObject::Application, 2001}, {EFakeObject::Presentations, 11}, {EFakeObject::Presentation, 2025}};
+    for (const auto& [object, id] : failing) {
+        m_fake.FailNext(object, id, EInvokeKind::PropertyGet);
+        EXPECT_EQ(source.CreateManager(kDocument, u"Talk.ppt"), nullptr) << FakeObjectName(object);
+    }
+    DisconnectPowerPoint();
+    EXPECT_EQ(source.CreateManager(kDocument, u"Talk.ppt"), nullptr);
+    EXPECT_FALSE(source.IsBusy());
+}
+
+// A presentation saved under another extension is driven under its own name: its show starts,
+// its show window comes forward, and every call names it.
+TEST_F(PowerPointMgrTest, PresentationWithAnotherExtensionIsControlled)
+{
+    m_fake.AddPresentation(u"Deck.pptx", {CFakeSlide::Titled(u"One"), CFakeSlide::Titled(u"Two")});
+    m_desktop.AddWindow(0x600, u"screenClass", u"PowerPoint Slide Show - [Deck.pptx]");
+    CAppMgrPowerPoint& manager = Make(u"Deck.pptx");
+    m_fake.ClearCalls();
+    manager.SetActive(true, true);
+    EXPECT_TRUE(m_fake.Presentation(u"Deck.pptx").m_running);
+    EXPECT_EQ(m_desktop.m_calls, Lines{"foreground 0x600"});
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_titles, (Titles{u"One", u"Two"}));
+    EXPECT_TRUE(m_sink.m_sent[0].m_running);
+    for (const CFakeCall& call : m_fake.Calls()) {
+        if (call.m_object == EFakeObject::Presentations && call.m_dispatchId == 0) {
+            EXPECT_EQ(call.m_arguments, std::vector<CAutomationValue>{CAutomationValue::Text(u"Deck.pptx")});
+        }
+    }
+}
+
+// ---- the full refresh
+
+TEST_F(PowerPointMgrTest, SelectionStartsTheShowAndSendsEverySlide)
+{
+    CAppMgrPowerPoint& manager = Make();
+    m_fake.ClearCalls();
+    manager.SetActive(false, true);
+    EXPECT_TRUE(m_fake.Calls().empty());
+    EXPECT_TRUE(m_sink.m_sent.empty());
+
+    manager.SetActive(true, true);
+    EXPECT_TRUE(Talk().m_running);
+    EXPECT_FALSE(manager.IsActive());
+    EXPECT_EQ(m_desktop.m_calls, kToShowWindow);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    const CSentSlideData& sent = m_sink.m_sent[0];
+    EXPECT_TRUE(sent.m_wellFormed);
+    EXPECT_EQ(sent.m_appId, kDocument);
+    EXPECT_EQ(sent.m_appType, 16u);
+    EXPECT_EQ(sent.m_currentSlide, 0);
+    EXPECT_EQ(sent.m_totalSlides, 4);
+    EXPECT_TRUE(sent.m_running);
+    EXPECT_EQ(sent.m_showName, u"Talk");
+    EXPECT_EQ(sent.m_notes, u"Say hello");
+    EXPECT_EQ(sent.m_titles, (Titles{u"Plan", u"", u"(Hidden slide)", u"End"}));
+    EXPECT_FALSE(m_timer.IsPending());
+}
+
+TEST_F(PowerPointMgrTest, RefreshWithoutBringingForwardLeavesTheShowAlone)
+{
+    Make().SetActive(true, false);
+    EXPECT_FALSE(Talk().m_running);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_currentSlide, 0);
+    EXPECT_FALSE(m_sink.m_sent[0].m_running);
+    EXPECT_EQ(m_sink.m_sent[0].m_notes, u"");
+    EXPECT_EQ(m_sink.m_sent[0].m_totalSlides, 4);
+
+    // A running show is read but not brought forward.
+    Talk().StartShow();
+    Talk().m_position = 2;
+    m_manager->SetActive(true, false);
+    ASSERT_EQ(m_sink.m_sent.size(), 2u);
+    EXPECT_EQ(m_sink.m_sent[1].m_currentSlide, 1);
+    EXPECT_EQ(m_sink.m_sent[1].m_notes, u"Second");
+    EXPECT_TRUE(m_desktop.m_calls.empty());
+}
+
+TEST(SlideText, TitlesBecomeOneLineAndNotesKeepTheirLines)
+{
+    struct Case {
+        std::u16string raw;
+        std::u16string title;
+        std::u16string notes;
+    };
+    const Case cases[] = {
+        {u"Plan\rA\tB", u"PlanA B", u"Plan\rA B"},
+        {u"a\r\nb\tc", u"a b c", u"a\nb c"},
+        {u"a\vb\nc", u"a b c", u"a\vb\nc"},
+        {u"1\u00962", u"1-2", u"1\u00962"},
+        {u"\r\r\n\n", u"  ", u"\r\n\n"},  // no rescan after a replacement
+        {u"", u"", u""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CleanSlideTitle(c.raw), c.title) << FakeNarrow(c.raw);
+        EXPECT_EQ(CleanSlideNotes(c.raw), c.notes) << FakeNarrow(c.raw);
+    }
+}
+
+// Titles and notes as they reach the phone: cleaned, "-" for an unreadable title, hidden
+// slides named as such whatever their title.
+TEST_F(PowerPointMgrTest, RefreshCleansTitlesAndNotes)
+{
+    Talk().m_slides[0] = CFakeSlide::Titled(u"Plan\rA\tB", u"a\r\nb\tc");
+    Talk().m_slides[1] = CFakeSlide::Untitled();
+    m_fake.FailNext(EFakeObject::Shapes, 2006, EInvokeKind::PropertyGet, 1);  // the first title shape
+    CAppMgrPowerPoint& manager = Make();
+    manager.SetActive(true, true);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_titles, (Titles{u"-", u"", u"(Hidden slide)", u"End"}));
+    EXPECT_EQ(m_sink.m_sent[0].m_notes, u"a\nb c");
+
+    manager.SetActive(true, true);
+    ASSERT_EQ(m_sink.m_sent.size(), 2u);
+    EXPECT_EQ(m_sink.m_sent[1].m_titles, (Titles{u"PlanA B", u"", u"(Hidden slide)", u"End"}));
+}
+
+// ---- navigation
+
+TEST_F(PowerPointMgrTest, NavigationKeysMoveTheShowAndReportItHalfASecondLater)
+{
+    struct Case {
+        const char* what;
+        int32_t from;  // 0: no show running
+        uint16_t key;
+        int32_t to;  // 0: no show running
+        bool toFront;
+        bool nextEndsShow = false;
+    };
+    using M = CAppMgrPowerPoint;
+    const Case cases[] = {
+        {"Left", 2, M::kKeyLeft, 1, true},
+        {"Left on the first slide", 1, M::kKeyLeft, 1, true},
+        {"Right", 1, M::kKeyRight, 2, true},
+        {"Right over a hidden slide", 2, M::kKeyRight, 4, true},
+        {"Right on the last slide", 4, M::kKeyRight, 5, true},
+        {"Right on the last slide ending the show", 4, M::kKeyRight, 1, true, true},
+        {"Right on the end screen", 5, M::kKeyRight, 1, true},
+        {"Up", 4, M::kKeyUp, 1, true},
+        {"Down", 1, M::kKeyDown, 4, true},
+        {"Clear", 2, M::kKeyClear, 0, false},
+        {"Clear without a show", 0, M::kKeyClear, 0, false},
+        {"Down starts a stopped show", 0, M::kKeyDown, 4, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Selected();
+        if (c.from == 0)
+            Talk().EndShow();
+        else
+            Talk().m_position = c.from;
+        m_fake.m_nextPastLastEndsShow = c.nextEndsShow;
+        m_manager->KeyEvent(0, c.key);
+        EXPECT_EQ(Talk().m_running, c.to != 0);
+        EXPECT_EQ(Talk().m_position, c.to);
+        EXPECT_EQ(m_desktop.m_calls, c.toFront ? kToShowWindow : Lines{});
+        EXPECT_TRUE(m_sink.m_sent.empty());
+
+        m_timer.Advance(499);
+        EXPECT_TRUE(m_sink.m_sent.empty());
+        m_timer.Advance(1);
+        ASSERT_EQ(m_sink.m_sent.size(), 1u);
+        const CSentSlideData& sent = m_sink.m_sent[0];
+        EXPECT_EQ(sent.m_running, c.to != 0);
+        EXPECT_EQ(sent.m_totalSlides, 4);
+        const std::u16string notes[] = {u"Say hello", u"Second", u"Spare notes", u"Bye", u""};
+        if (c.to != 0) {
+            EXPECT_EQ(sent.m_currentSlide, c.to - 1);
+            EXPECT_EQ(sent.m_notes, notes[c.to - 1]);
+        }
+    }
+}
+
+// A manager made by an application-list rebuild has no slide count until the phone selects it
+// again; forward must still go forward, and from the end screen back to the start.
+TEST_F(PowerPointMgrTest, RightWithoutASlideCountStillGoesForward)
+{
+    Make().SetActive(true, true);
+    Make();  // the rebuild's new manager for the same window
+    Talk().m_position = 1;
+    m_manager->KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    EXPECT_EQ(Talk().m_position, 2);
+    Talk().m_position = 5;
+    m_manager->KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    EXPECT_TRUE(Talk().m_running);
+    EXPECT_EQ(Talk().m_position, 1);
+    m_timer.Advance(500);
+    ASSERT_EQ(m_sink.m_sent.size(), 2u);
+    EXPECT_EQ(m_sink.m_sent[1].m_totalSlides, 0);
+    EXPECT_EQ(m_sink.m_sent[1].m_currentSlide, 0);
+    EXPECT_EQ(m_sink.m_sent[1].m_notes, u"");
+}
+
+TEST_F(PowerPointMgrTest, ShowWithoutSlidesIsNotStartedButStillReported)
+{
+    Talk().m_slides.clear();
+    Make().SetActive(true, true);
+    EXPECT_FALSE(Talk().m_running);
+    Forget();
+    m_manager->KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    EXPECT_FALSE(Talk().m_running);
+    EXPECT_TRUE(m_desktop.m_calls.empty());
+    m_timer.Advance(500);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_FALSE(m_sink.m_sent[0].m_running);
+    EXPECT_EQ(m_sink.m_sent[0].m_totalSlides, 0);
+}
+
+TEST_F(PowerPointMgrTest, ReleasesAndOtherKeysChangeNothing)
+{
+    const std::pair<uint8_t, uint16_t> keys[] = {{1, CAppMgrPowerPoint::kKeyRight}, {2, CAppMgrPowerPoint::kKeyLeft},
+                                                 {0, 0x0031}, {0, 0xF845}, {1, 0x0008}, {0, 0xFF05}, {0, 0xFF00}};
+    CAppMgrPowerPoint& manager = Selected(2);
+    for (const auto& [kind, code] : keys) {
+        manager.KeyEvent(kind, code);
+        EXPECT_EQ(m_fake.CallLines(), Lines{"Application 2032 get"}) << int(kind) << " " << code;
+        m_fake.ClearCalls();
+    }
+    EXPECT_EQ(Talk().m_position, 2);
+    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
+    EXPECT_TRUE(m_sink.m_sent.empty());
+}
+
+TEST_F(PowerPointMgrTest, PointerCodesMoveThePointer)
+{
+    CAppMgrPowerPoint& manager = Selected();
+    const int32_t directions[] = {DIRECTION_LEFT, DIRECTION_RIGHT, DIRECTION_UP, DIRECTION_DOWN};
+    for (uint16_t code = 0xFF01; code <= 0xFF04; ++code) {
+        manager.KeyEvent(0, code);
+        EXPECT_EQ(m_player.GetDirection(), directions[code - 0xFF01]);
+        manager.KeyEvent(1, code);
+        EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
+    }
+    // Without the program the pointer still moves; while it is busy the key is ignored.
+    DisconnectPowerPoint();
+    manager.KeyEvent(0, 0xFF02);
+    EXPECT_EQ(m_player.GetDirection(), DIRECTION_RIGHT);
+    manager.KeyEvent(1, 0xFF02);
+    ConnectPowerPoint(m_fake);
+    m_fake.SetBusy(true);
+    manager.KeyEvent(0, 0xFF03);
+    EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
+    EXPECT_FALSE(m_sink.m_sent.empty());
+}
+
+// A burst of keys gives one record, 500 ms after the last key, of the manager that is current
+// when the timer fires.
+TEST_F(PowerPointMgrTest, BurstOfKeysSendsOneRecordAfterTheLast)
+{
+    CAppMgrPowerPoint& manager = Selected(1);
+    for (int i = 0; i < 3; ++i) {
+        manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+        m_timer.Advance(400);
+    }
+    EXPECT_TRUE(m_sink.m_sent.empty());
+    m_timer.Advance(99);
+    EXPECT_TRUE(m_sink.m_sent.empty());
+    m_timer.Advance(1);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_currentSlide, 4);  // the end screen
+    EXPECT_FALSE(m_shared.IsNotificationPending());
+    m_timer.Advance(5000);
+    EXPECT_EQ(m_sink.m_sent.size(), 1u);
+
+    // Another kind of manager current when it fires, or none: nothing is sent.
+    COtherMgr other;
+    for (CAppMgr* current : {static_cast<CAppMgr*>(&other), static_cast<CAppMgr*>(nullptr)}) {
+        manager.KeyEvent(0, CAppMgrPowerPoint::kKeyLeft);
+        m_current = current;
+        m_timer.Advance(500);
+        EXPECT_EQ(m_sink.m_sent.size(), 1u);
+        m_current = &manager;
+    }
+}
+
+// The shared state goes before the shell's timer: a notification still pending must not call
+// back into it.
+TEST_F(PowerPointMgrTest, SharedStateCancelsItsPendingNotification)
+{
+    {
+        CPresentationShared shared(m_timer, [] { return nullptr; });
+        shared.RestartNotification();
+        EXPECT_TRUE(m_timer.IsPending());
+    }
+    EXPECT_FALSE(m_timer.IsPending());
+    {
+        CPresentationShared shared(m_timer, [] { return nullptr; });
+    }
+    EXPECT_EQ(m_timer.m_cancels, 1);
+}
+
+// ---- the slide list and the pen
+
+TEST_F(PowerPointMgrTest, ListBoxJumpsToVisibleSlides)
+{
+    struct Case {
+        const char* what;
+        uint16_t control;
+        uint8_t index;
+        int32_t to;
+        bool jumped;
+    };
+    const Case cases[] = {
+        {"visible slide", 1, 3, 4, true},
+        {"hidden slide refused", 1, 2, 1, false},
+        {"the slide already shown", 1, 0, 1, false},
+        {"index 255 tries slide 256", 1, 255, 1, true},
+        {"another control", 2, 3, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Selected(1);
+        m_manager->OnListBox(c.control, c.index, u"ignored");
+        EXPECT_EQ(Talk().m_position, c.to);
+        EXPECT_EQ(m_fake.CountCalls(EFakeObject::SlideShowView, 2021, EInvokeKind::Method) > 0, c.jumped);
+        if (c.control != 1) {
+            EXPECT_TRUE(m_fake.Calls().empty());
+            continue;
+        }
+        EXPECT_EQ(m_desktop.m_calls, c.index == 2 ? Lines{} : kToShowWindow);
+        m_timer.Advance(500);
+        ASSERT_EQ(m_sink.m_sent.size(), 1u);
+        EXPECT_EQ(m_sink.m_sent[0].m_currentSlide, c.to - 1);
+    }
+    // The 256th slide is asked for and tried, and the show's refusal is taken quietly.
+    Selected(1);
+    m_manager->OnListBox(1, 255, u"");
+    const Lines lines = m_fake.CallLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Slides 0 method (I2 256)"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "SlideShowView 2021 method (I4 256, I4 0)"), lines.end());
+}
+
+TEST_F(PowerPointMgrTest, ListBoxJumpStartsTheShowAndReportsAClosedPresentation)
+{
+    CAppMgrPowerPoint& manager = Selected();
+    Talk().EndShow();
+    manager.OnListBox(1, 1, u"");
+    EXPECT_TRUE(Talk().m_running);
+    EXPECT_EQ(Talk().m_position, 2);
+
+    m_timer.Advance(500);
+    Forget();
+    m_fake.ClosePresentation(u"Talk.ppt");
+    manager.OnListBox(1, 1, u"");
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);  // at once
+    EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
+    EXPECT_EQ(m_sink.m_sent[0].m_totalSlides, 0);
+    EXPECT_FALSE(m_timer.IsPending());
+}
+
+TEST_F(PowerPointMgrTest, PenButtonSwitchesThePointerOfARunningShow)
+{
+    struct Case {
+        uint16_t control;
+        uint8_t value;
+        int32_t pointer;
+    };
+    const Case cases[] = {{2, 1, 2}, {2, 0, 0}, {2, 2, 7}, {1, 1, 7}, {0x102, 1, 7}};
+    CAppMgrPowerPoint& manager = Selected();
+    for (const Case& c : cases) {
+        Talk().m_pointerType = 7;
+        manager.OnButton(c.control, c.value);
+        EXPECT_EQ(Talk().m_pointerType, c.pointer) << c.control << " " << int(c.value);
+    }
+    Talk().EndShow();
+    m_fake.ClearCalls();
+    manager.OnButton(2, 1);
+    EXPECT_FALSE(Talk().m_running);
+    EXPECT_EQ(m_fake.CountCalls(EFakeObject::SlideShowView, 2005, EInvokeKind::PropertyPut), 0u);
+    EXPECT_TRUE(m_sink.m_sent.empty());
+    EXPECT_FALSE(m_timer.IsPending());
+}
+
+// ---- polling
+
+TEST_F(PowerPointMgrTest, PollFollowsTheShowAtThePc)
+{
+    CAppMgrPowerPoint& manager = Make();
+    manager.SetActive(true, false);
+    Forget();
+    struct Step {
+        const char* what;
+        std::function<void()> atThePc;
+        bool sent;
+        bool running;
+        uint16_t current;
+    };
+    const std::vector<Step> steps = {
+        {"nothing running", [] {}, false, false, 0},
+        {"show started", [&] { Talk().StartShow(); }, true, true, 0},
+        {"no change", [] {}, false, true, 0},
+        {"slide changed", [&] { Talk().m_position = 4; }, true, true, 3},
+        {"position 0", [&] { Talk().m_position = 0; }, true, true, 0xFFFF},
+        {"show ended", [&] { Talk().EndShow(); }, true, false, 0xFFFF},
+        {"still ended", [] {}, false, false, 0xFFFF},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.atThePc();
+        m_sink.m_sent.clear();
+        manager.Poll();
+        ASSERT_EQ(m_sink.m_sent.size(), step.sent ? 1u : 0u);
+        EXPECT_EQ(manager.GetAppData().IsRunning(), step.running);
+        EXPECT_EQ(manager.GetAppData().GetCurrentSlide(), step.current);
+        if (step.sent) {
+            EXPECT_EQ(m_sink.m_sent[0].m_running, step.running);
+            EXPECT_EQ(m_sink.m_sent[0].m_currentSlide, step.current);
+            EXPECT_EQ(m_sink.m_sent[0].m_notes, step.current == 3 ? u"Bye" : step.current == 0 ? u"Say hello" : u"");
+        }
+    }
+    EXPECT_TRUE(m_desktop.m_calls.empty());
+}
+
+TEST_F(PowerPointMgrTest, BusyProgramIsReportedNotAvailableUntilItAnswers)
+{
+    CAppMgrPowerPoint& manager = Selected(2);
+    m_fake.SetBusy(true);
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    manager.Poll();
+    manager.Poll();
+    ASSERT_EQ(m_sink.m_sent.size(), 3u);
+    for (const CSentSlideData& sent : m_sink.m_sent) {
+        EXPECT_EQ(sent.m_showName, u"Not Available");
+        EXPECT_EQ(sent.m_totalSlides, 0);
+        EXPECT_EQ(sent.m_currentSlide, 0);
+        EXPECT_FALSE(sent.m_running);
+        EXPECT_EQ(sent.m_notes, u"");
+    }
+    EXPECT_FALSE(m_timer.IsPending());
+    m_fake.SetBusy(false);
+    EXPECT_EQ(Talk().m_position, 2);
+
+    // Once it answers, the next poll reports the show under its own name again.
+    m_sink.m_sent.clear();
+    manager.Poll();
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Talk");
+    EXPECT_TRUE(m_sink.m_sent[0].m_running);
+    EXPECT_EQ(m_sink.m_sent[0].m_currentSlide, 1);
+}
+
+TEST_F(PowerPointMgrTest, ScreenSaverKeyGoesWithEverySeventeenthPollOfAnyManager)
+{
+    const Lines shift = {"key+ 0xA1", "key- 0xA1"};
+    CAppMgrPowerPoint& first = Make();
+    auto second = CAppMgrPowerPoint::Create(m_context, kDocument + 1, u"Other.ppt");
+    for (int poll = 1; poll <= 34; ++poll) {
+        (poll % 2 ? first : *second).Poll();
+        EXPECT_EQ(m_input.Take(), poll % 17 == 0 ? shift : Lines{}) << poll;
+    }
+    m_holdOff = false;
+    for (int poll = 1; poll <= 34; ++poll)
+        first.Poll();
+    EXPECT_TRUE(m_input.Events().empty());
+    // The counter went on all the same: the setting applies again from the next 17th poll.
+    m_holdOff = true;
+    for (int poll = 1; poll <= 17; ++poll)
+        first.Poll();
+    EXPECT_EQ(m_input.Take(), shift);
+}
+
+// ---- failures
+
+// A failure the operation does not handle itself never leaves it: the phone gets the
+// not-available record at once and the next poll brings the show back.
+TEST_F(PowerPointMgrTest, UnhandledAutomationFailuresSendNotAvailable)
+{
+    struct Case {
+        const char* what;
+        EFakeObject object;
+        int32_t id;
+        EInvokeKind kind;
+        std::function<void(CAppMgrPowerPoint&)> action;
+    };
+    const Case cases[] = {
+        {"Next", EFakeObject::SlideShowView, 2019, EInvokeKind::Method,
+         [](CAppMgrPowerPoint& m) { m.KeyEvent(0, CAppMgrPowerPoint::kKeyRight); }},
+        {"Exit", EFakeObject::SlideShowView, 2025, EInvokeKind::Method,
+         [](CAppMgrPowerPoint& m) { m.KeyEvent(0, CAppMgrPowerPoint::kKeyClear); }},
+        {"pointer", EFakeObject::SlideShowView, 2005, EInvokeKind::PropertyPut,
+         [](CAppMgrPowerPoint& m) { m.OnButton(2, 1); }},
+        {"notes during the refresh", EFakeObject::SlideRange, 2003, EInvokeKind::PropertyGet,
+         [](CAppMgrPowerPoint& m) { m.SetActive(true, true); }},
+        {"position during a poll", EFakeObject::SlideShowView, 2027, EInvokeKind::PropertyGet,
+         [](CAppMgrPowerPoint& m) { m.Poll(); }},
+        {"position during the list jump", EFakeObject::SlideShowView, 2027, EInvokeKind::PropertyGet,
+         [](CAppMgrPowerPoint& m) { m.OnListBox(1, 3, u""); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CAppMgrPowerPoint& manager = Selected(2);
+        m_fake.FailAlways(c.object, c.id, c.kind);
+        EXPECT_NO_THROW(c.action(manager));
+        ASSERT_FALSE(m_sink.m_sent.empty());
+        EXPECT_EQ(m_sink.m_sent.back().m_showName, u"Not Available");
+        EXPECT_EQ(m_sink.m_sent.back().m_totalSlides, 0);
+        m_fake.ClearFailures();
+        m_timer.Advance(500);
+        m_sink.m_sent.clear();
+        manager.Poll();
+        ASSERT_EQ(m_sink.m_sent.size(), 1u);
+        EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Talk");
+    }
+}
+
+// Slides added after the full refresh have no notes yet; nothing is read past what was kept.
+TEST_F(PowerPointMgrTest, SlidesAddedAfterTheRefreshHaveNoNotes)
+{
+    CAppMgrPowerPoint& manager = Selected(4);
+    Talk().m_slides.push_back(CFakeSlide::Titled(u"New", u"New notes"));
+    Talk().m_slides.push_back(CFakeSlide::Titled(u"Newer", u"Newer notes"));
+    Talk().m_position = 6;
+    manager.Poll();
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_currentSlide, 5);
+    EXPECT_EQ(m_sink.m_sent[0].m_notes, u"");
+    manager.SetActive(true, true);
+    EXPECT_EQ(m_sink.m_sent.back().m_notes, u"Newer notes");
+    EXPECT_EQ(m_sink.m_sent.back().m_totalSlides, 6);
+}
+
+TEST_F(PowerPointMgrTest, WithoutTheProgramOnlyThePointerWorks)
+{
+    CAppMgrPowerPoint& manager = Make();
+    DisconnectPowerPoint();
+    manager.SetActive(true, true);
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    manager.OnListBox(1, 1, u"");
+    manager.OnButton(2, 1);
+    manager.Poll();
+    EXPECT_TRUE(m_sink.m_sent.empty());
+    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_TRUE(m_desktop.m_calls.empty());
+    ConnectPowerPoint(m_fake);
+}
+
+// ---- cost
+
+// Automation calls each phone action makes, show running and the selection done: each call
+// is a round trip to the program, so these are the figures of the key path.
+TEST_F(PowerPointMgrTest, AutomationCallsPerAction)
+{
+    struct Case {
+        const char* what;
+        std::function<void(CAppMgrPowerPoint&)> action;
+        size_t calls;
+    };
+    using M = CAppMgrPowerPoint;
+    const Case cases[] = {
+        {"Left", [](M& m) { m.KeyEvent(0, M::kKeyLeft); }, 13},
+        {"Right", [](M& m) { m.KeyEvent(0, M::kKeyRight); }, 18},
+        {"Up", [](M& m) { m.KeyEvent(0, M::kKeyUp); }, 13},
+        {"Down", [](M& m) { m.KeyEvent(0, M::kKeyDown); }, 13},
+        {"Clear", [](M& m) { m.KeyEvent(0, M::kKeyClear); }, 11},
+        {"list-box jump", [](M& m) { m.OnListBox(1, 3, u""); }, 19},
+        {"pen", [](M& m) { m.OnButton(2, 1); }, 5},
+        {"pointer code", [](M& m) { m.KeyEvent(0, 0xFF01); }, 1},
+        {"poll, no change", [](M& m) { m.Poll(); }, 6},
+        {"poll, slide changed at the PC", [this](M& m) { Talk().m_position = 4; m.Poll(); }, 13},
+    };
+    for (const Case& c : cases) {
+        CAppMgrPowerPoint& manager = Selected(2);
+        manager.Poll();
+        Forget();
+        c.action(manager);
+        m_timer.Advance(500);
+        EXPECT_EQ(m_fake.Calls().size(), c.calls) << c.what;
+    }
+}
+
+// The full refresh of N slides, each with a title and notes: 15 + 21 N calls with the show
+// running, 5 more when it has to be started.
+TEST_F(PowerPointMgrTest, AutomationCallsOfTheFullRefresh)
+{
+    for (int slides : {1, 2, 10}) {
+        CFakePowerPoint fake;
+        std::vector<CFakeSlide> deck;
+        for (int i = 0; i < slides; ++i)
+            deck.push_back(CFakeSlide::Titled(u"T", u"N"));
+        fake.AddPresentation(u"Talk.ppt", deck);
+        ConnectPowerPoint(fake);
+        const auto manager = CAppMgrPowerPoint::Create(m_context, kDocument, u"Talk.ppt");
+        fake.ClearCalls();
+        manager->SetActive(true, true);
+        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(20 + 21 * slides)) << slides;
+        fake.ClearCalls();
+        manager->SetActive(true, true);
+        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(15 + 21 * slides)) << slides;
+        // Every object handed out went back, but the connection's own application.
+        EXPECT_EQ(fake.LiveObjects(), 1u);
+    }
+}
+
+}  // namespace
