@@ -318,19 +318,45 @@ void CAppMgrPowerPoint::ShowSlide(int32_t slide)
     ActivateShowWindow();
 }
 
+bool ContainsAsWholeName(const std::u16string& title, const std::u16string& name)
+{
+    if (name.empty())
+        return false;
+    // What may stand around a file name in a window title.
+    const auto isBoundary = [](char16_t c) {
+        return c == u' ' || c == u'[' || c == u']' || c == u'(' || c == u')' || c == u'"' || c == u'\'' ||
+               c == u'\t';
+    };
+    for (size_t at = title.find(name); at != std::u16string::npos; at = title.find(name, at + 1)) {
+        const size_t end = at + name.size();
+        if ((at == 0 || isBoundary(title[at - 1])) && (end == title.size() || isBoundary(title[end])))
+            return true;
+    }
+    return false;
+}
+
 void CAppMgrPowerPoint::ActivateShowWindow()
 {
     IWindowSystem& windows = m_context.m_windowSystem;
     std::vector<uint32_t> topLevel;
     // A failed enumeration may still have listed the window looked for.
     windows.EnumTopLevelWindows(topLevel);
+    // "Talk.ppt" also occurs in the show titles of "MyTalk.ppt" and "Talk.pptx": a title where
+    // the name stands as a whole word wins over the first one that merely contains it.
+    uint32_t containing = 0;
     for (uint32_t window : topLevel) {
-        if (windows.GetWindowClass(window, kWindowTextLength) == kShowWindowClass &&
-            windows.GetWindowTitle(window, kWindowTextLength).find(m_presentationName) != std::u16string::npos) {
+        if (windows.GetWindowClass(window, kWindowTextLength) != kShowWindowClass)
+            continue;
+        const std::u16string title = windows.GetWindowTitle(window, kWindowTextLength);
+        if (ContainsAsWholeName(title, m_presentationName)) {
             windows.SetForeground(window);
             return;
         }
+        if (containing == 0 && title.find(m_presentationName) != std::u16string::npos)
+            containing = window;
     }
+    if (containing != 0)
+        windows.SetForeground(containing);
 }
 
 void CAppMgrPowerPoint::RefreshAll(bool bringToFront)

@@ -16,6 +16,10 @@
 //
 // Automation failures never leave the public operations: one that is not handled on the spot
 // sends the phone the not-available record, and the connection goes on.
+// True when name occurs in a window title as a whole file name, not as part of a longer one
+// ("Talk.ppt" in "Slide Show - [Talk.ppt]", not in "[MyTalk.ppt]" or "[Talk.pptx]").
+bool ContainsAsWholeName(const std::u16string& title, const std::u16string& name);
+
 class CAppMgrPowerPoint : public CAppMgr {
 public:
     // Phone key codes of the navigation keys, and the pointer codes only this manager knows.

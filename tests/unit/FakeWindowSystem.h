@@ -33,6 +33,17 @@ public:
         m_topLevel.push_back(id);
         return Make(id, std::move(className), std::move(title), pid, style);
     }
+    // Puts a top-level window in front of all the others.
+    void BringToFrontOfZOrder(uint32_t id)
+    {
+        for (auto it = m_topLevel.begin(); it != m_topLevel.end(); ++it) {
+            if (*it == id) {
+                m_topLevel.erase(it);
+                break;
+            }
+        }
+        m_topLevel.insert(m_topLevel.begin(), id);
+    }
     CFakeWindow& AddPopup(uint32_t id, std::u16string className, std::u16string title = u"", uint32_t pid = 0)
     {
         return AddWindow(id, std::move(className), std::move(title), pid, kPopup);

@@ -738,3 +738,39 @@ TEST_F(PowerPointMgrTest, AutomationCallsOfTheFullRefresh)
 }
 
 }  // namespace
+
+// ---- which show window comes forward
+
+TEST(ShowWindowTitle, NameMustStandAsAWholeFileName)
+{
+    struct Case {
+        const char16_t* title;
+        const char16_t* name;
+        bool whole;
+    };
+    const Case cases[] = {
+        {u"PowerPoint Slide Show - [Talk.ppt]", u"Talk.ppt", true},
+        {u"PowerPoint Slide Show - Talk.ppt", u"Talk.ppt", true},
+        {u"Talk.ppt", u"Talk.ppt", true},
+        {u"PowerPoint Slide Show - [MyTalk.ppt]", u"Talk.ppt", false},
+        {u"PowerPoint Slide Show - [Talk.pptx]", u"Talk.ppt", false},
+        {u"[MyTalk.ppt] and [Talk.ppt]", u"Talk.ppt", true},
+        {u"PowerPoint Slide Show - [Talk.ppt]", u"", false},
+        {u"", u"Talk.ppt", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ContainsAsWholeName(c.title, c.name), c.whole);
+    }
+}
+
+// A show whose title merely contains the selected name (an earlier window of "MyTalk.ppt")
+// must not be brought forward in place of the selected presentation's own show.
+TEST_F(PowerPointMgrTest, SelectionBringsForwardItsOwnShowNotOneContainingItsName)
+{
+    m_desktop.AddWindow(0x700, u"screenClass", u"PowerPoint Slide Show - [MyTalk.ppt]");
+    // In front of every other window, so a plain "contains" search would take it first.
+    m_desktop.BringToFrontOfZOrder(0x700);
+    CAppMgrPowerPoint& manager = Make();
+    manager.SetActive(true, true);
+    EXPECT_EQ(m_desktop.m_foreground, kShowWindow);
+}
