@@ -2,13 +2,14 @@
 // mouse message it receives, so a test can see exactly what the server played.
 //
 //   target --log PATH [--class C] [--title T] [--rect X,Y,W,H] [--minimized]
-//          [--windows N] [--cursor X,Y]
+//          [--windows N] [--cursor X,Y] [--timer MS]
 //   target --idle                     a process with no window (for process counts)
 //
 // The first window is the main window (default 800x600 at 0,0, shown and made
 // foreground, or minimised without activation with --minimized); --windows N
 // opens N - 1 more small top-level windows beside it without activating them.
-// --cursor puts the pointer there once the main window is up.
+// --cursor puts the pointer there once the main window is up. --timer runs a
+// window timer that does nothing: the platform's own cost of a periodic tick.
 //
 // Commands are window messages posted to any window of the class (all of them
 // act on the program as a whole), e.g. with wintool post:
@@ -57,6 +58,7 @@ struct Options {
     bool minimized = false;
     bool idle = false;
     int windows = 1;
+    UINT timerMs = 0;
     bool hasCursor = false;
     POINT cursor = {};
 };
@@ -359,6 +361,9 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
             options->cursor = {v[0], v[1]};
             options->hasCursor = true;
             ++i;
+        } else if (arg == L"--timer") {
+            options->timerMs = static_cast<UINT>(_wtoi(value));
+            ++i;
         } else if (arg == L"--windows") {
             options->windows = _wtoi(value);
             if (options->windows < 1)
@@ -401,6 +406,8 @@ int Run(const Options& options)
         OpenExtra(false);
     if (options.hasCursor)
         SetCursorPos(options.cursor.x, options.cursor.y);
+    if (options.timerMs > 0)
+        SetTimer(g_state.main, 1, options.timerMs, nullptr);
     Logf(g_state.main, "ready %lu", GetCurrentProcessId());
 
     MSG message;

@@ -88,9 +88,39 @@ uint32_t CWin32WindowSystem::GetOwnerProcessId(uint32_t window)
     return pid;
 }
 
+namespace {
+
+// Longest wait for another program's window to take the activation.
+constexpr ULONGLONG kActivationWaitMilliseconds = 250;
+
+// Whether the thread that owns `window` has made it its active window.
+bool IsActivated(HWND window, DWORD thread)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return ::GetForegroundWindow() == window && ::GetGUIThreadInfo(thread, &info) && info.hwndActive == window;
+}
+
+}  // namespace
+
 bool CWin32WindowSystem::SetForeground(uint32_t window)
 {
-    return ::SetForegroundWindow(ToHandle(window)) != FALSE;
+    const HWND handle = ToHandle(window);
+    const DWORD thread = ::GetWindowThreadProcessId(handle, nullptr);
+    if (thread != 0 && IsActivated(handle, thread)) {
+        return true;
+    }
+    if (!::SetForegroundWindow(handle)) {
+        return false;
+    }
+    // The owning program takes the activation when it next reads its messages; keys sent
+    // before that would still go to the window that had the focus. The phone's key follows
+    // at once, so wait (briefly) until the window is really active.
+    const ULONGLONG deadline = ::GetTickCount64() + kActivationWaitMilliseconds;
+    while (thread != 0 && !IsActivated(handle, thread) && ::GetTickCount64() < deadline) {
+        ::Sleep(2);
+    }
+    return true;
 }
 
 bool CWin32WindowSystem::GetPlacementShowState(uint32_t window, uint32_t& showState)
