@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/CommandLine.h"
 
 namespace {
@@ -27,6 +29,9 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, NoSplashTest,
                                            NoSplashCase{u"", false},
                                            NoSplashCase{u"   ", false},
                                            NoSplashCase{u"Quillant.exe /NOSPLAS", false},
-                                           NoSplashCase{u"Quillant.exe -NOSPLASH", false}));
+                                           NoSplashCase{u"Quillant.exe -NOSPLASH", false}),
+                         [](const ::testing::TestParamInfo<NoSplashCase>& info) {
+                             return "Case" + std::to_string(info.index);
+                         });
 
 }  // namespace
