@@ -4,14 +4,16 @@ the target window's own record (tests/e2e/target.cpp):
 
   1. key latency: phone write of a key event -> WM_KEYDOWN in the target, p50
      and p99 over N keys (goal p50 < 2 ms, p99 < 5 ms), with BringToTop on and
-     off; and its shares: the link one way (half a sync round trip) and Wine's
+     off; and its shares: the link (a sync round trip paced like the keys, so
+     that the serial port's event wait costs what it costs a key) and Wine's
      own input delivery (keybd_event -> WM_KEYDOWN without the server, by
      wintool inject); the rest is the server's own;
   2. idle cost with a phone connected and an application selected (the 55 ms
      motion tick runs all the time): server and wineserver CPU over 60 s
      (goal < 0.2 % of a core);
-  3. soak: 100 000 key events; every one must reach the target, in order;
-     server resident memory before and after;
+  3. soak: 100 000 key events, one per write as a phone sends them; every
+     one must reach the target, in order; server resident memory before and
+     after;
   4. application-list rebuild with 100 windows and 300 processes (or as many
      as the machine can make): phone list request -> answer, minus a sync
      round trip; and the idle CPU meanwhile (the 3 s refresh rebuilds too).
@@ -44,6 +46,10 @@ KEY_UP = ps.encode_key(ps.KEY_RELEASED, ps.key_code("1"))
 VK_A = 0x41
 POLL = 0.0005
 LOST_AFTER = 2.0
+# Gap between sync round trips that matches the cadence of the timed keys.
+KEY_PACE = 0.002
+# Gap between the soak's key events: each reaches the server on its own, as a phone's do.
+SOAK_GAP = 0.0005
 # Below this much free memory no more processes are started for the list figure.
 MEMORY_RESERVE_KIB = 3 * 1024 * 1024
 
@@ -112,13 +118,19 @@ def available_kib():
     return 0
 
 
-def sync_round_trips(phone, count):
+def sync_round_trips(phone, count, gap=0.0):
+    """Sync -> echo times. With a `gap` between trips the server's reader is
+    back in its port wait when the next sync comes, as it is for key events
+    that come one at a time; back to back, the next sync is often already
+    there when the reader looks again, which makes the link look faster."""
     times = []
     for _ in range(count):
         started = raw_ns()
         phone.send(SYNC)
         phone.expect(SYNC, 10)
         times.append((raw_ns() - started) / 1e6)
+        if gap:
+            time.sleep(gap)
     return times
 
 
@@ -211,30 +223,40 @@ def print_idle(label, seconds, cost):
              cost["wineserver"] * 100, baseline, len(cost["traffic"])))
 
 
-def soak(session, phone, target, total, chunk=1000):
-    """`total` key events (down, up, ...) in writes of `chunk`, each chunk
-    behind a sync barrier so that the server keeps pace; then counts arrivals."""
+def soak(session, phone, target, total, gap=SOAK_GAP, barrier_every=1000):
+    """`total` key events (down, up, ...), one per write and `gap` apart, as a
+    phone sends them; a sync barrier every `barrier_every` events keeps the
+    server in step and shows at once when the link went down. Then counts
+    what reached the target."""
     before = len(target.named("key"))
     rss_before = session.server.resident_kib()
     started = time.monotonic()
-    sent = 0
-    while sent < total:
-        n = min(chunk, total - sent)
-        phone.send(b"".join(KEY_DOWN if (sent + i) % 2 == 0 else KEY_UP for i in range(n)))
-        phone.sync_barrier(timeout=60)
-        sent += n
+    sent, stopped, rss_trend = 0, None, []
+    while sent < total and stopped is None:
+        for _ in range(min(barrier_every, total - sent)):
+            phone.send(KEY_DOWN if sent % 2 == 0 else KEY_UP)
+            sent += 1
+            time.sleep(gap)
+        try:
+            news = phone.sync_barrier(timeout=10)
+        except ps.ProtocolError as exc:
+            news = [str(exc)]
+        if news:
+            stopped = (sent, [m if isinstance(m, str) else m.describe() for m in news])
+        rss_trend.append((sent, session.server.resident_kib()))
     sent_for = time.monotonic() - started
     try:
-        events = wait_key_count(target, before + total, limit=120)[before:]
+        events = wait_key_count(target, before + sent, limit=60)[before:]
     except harness.HarnessError:
         events = target.named("key")[before:]
     arrived_for = time.monotonic() - started
-    expected = ["down" if i % 2 == 0 else "up" for i in range(total)]
+    expected = ["down" if i % 2 == 0 else "up" for i in range(len(events))]
     got = [e.fields[0].replace("sys", "") for e in events]
     in_order = got == expected and all(int(e.fields[1], 16) == VK_A for e in events)
     # Give the window a moment to settle before reading memory again.
     time.sleep(1.0)
-    return {"arrived": len(events), "in_order": in_order, "sent_s": sent_for, "arrived_s": arrived_for,
+    return {"sent": sent, "arrived": len(events), "in_order": in_order, "sent_s": sent_for,
+            "arrived_s": arrived_for, "stopped": stopped, "rss_trend": rss_trend,
             "rss_before": rss_before, "rss_after": session.server.resident_kib()}
 
 
@@ -273,6 +295,7 @@ def key_path(args):
             # Key events get no answer: anything the server sent meanwhile is news.
             unsolicited[label] = [m.describe() for m in phone.quiet(0.2)]
         rtt = sync_round_trips(phone, args.keys)
+        paced = sync_round_trips(phone, args.keys, gap=KEY_PACE)
         injected = injection_latencies(s, plain, min(args.keys, 500))
 
         print("key latency, phone write -> key message in the target, over %d presses:" % args.keys)
@@ -282,24 +305,32 @@ def key_path(args):
                 print("    lost: press %d, message [%s] written at %d ns (CLOCK_MONOTONIC_RAW)" % (press, message, sent))
             for message in unsolicited[label]:
                 print("    the server sent meanwhile: %s" % message)
-        print("  sync round trip over %d: %s" % (len(rtt), summary(rtt)))
+        print("  sync round trip over %d, back to back: %s" % (len(rtt), summary(rtt)))
+        print("  sync round trip over %d, %.0f ms apart as keys are: %s" % (len(paced), KEY_PACE * 1000, summary(paced)))
         print("  Wine alone, keybd_event -> key message (wintool inject) over %d: %s"
               % (len(injected), summary(injected)))
-        one_way = statistics.median(rtt) / 2
+        link = statistics.median(paced)
+        delivery = statistics.median(injected)
         for label, (downs, _) in results.items():
             p50 = statistics.median(downs)
-            print("  %-17s p50 %.2f ms = link one way ~%.2f ms + Wine input delivery ~%.2f ms + server's own ~%.2f ms"
-                  % (label, p50, one_way, statistics.median(injected), p50 - one_way - statistics.median(injected)))
+            print("  %-17s p50 %.2f ms = link in and out (paced sync) ~%.2f ms + Wine input delivery ~%.2f ms "
+                  "+ the server's own ~%.2f ms" % (label, p50, link, delivery, p50 - link - delivery))
 
         phone.select(top.hwnd)
         phone.sync_barrier()
         print_idle("idle (goal < 0.2%), connected and selected,", args.idle, idle_cost(s, phone, args.idle, ticker))
 
         result = soak(s, phone, top, args.soak)
-        print("soak of %d key events: %d arrived, %s; sent in %.1f s, all arrived after %.1f s; "
-              "server resident %.1f MiB before, %.1f MiB after"
-              % (args.soak, result["arrived"], "in order" if result["in_order"] else "NOT IN ORDER",
-                 result["sent_s"], result["arrived_s"], result["rss_before"] / 1024.0, result["rss_after"] / 1024.0))
+        print("soak of %d key events, one per write %.1f ms apart: %d sent, %d arrived, %s; sent in %.1f s, "
+              "counted after %.1f s; server resident %.1f MiB before, %.1f MiB after"
+              % (args.soak, SOAK_GAP * 1000, result["sent"], result["arrived"],
+                 "in order" if result["in_order"] else "NOT IN ORDER", result["sent_s"], result["arrived_s"],
+                 result["rss_before"] / 1024.0, result["rss_after"] / 1024.0))
+        trend = result["rss_trend"]
+        marks = [trend[min(len(trend) - 1, len(trend) * q // 4)] for q in range(1, 5)] if trend else []
+        print("  server resident on the way: %s" % ", ".join("%.1f MiB after %d" % (kib / 1024.0, n) for n, kib in marks))
+        if result["stopped"]:
+            print("  stopped after %d events: the sync barrier got %s" % result["stopped"])
         print("server %s after the soak" % ("alive" if s.server.alive() else "DEAD"))
 
 

@@ -163,8 +163,10 @@ ISerialPort::WaitResult CWin32SerialPort::WaitForData()
                     return waiting > 0 ? WaitResult::Data : WaitResult::Failed;
                 }
             }
+            // The event is signalled, so this returns at once; asking without waiting can still
+            // report the wait incomplete (Wine), which must not be taken for a lost port.
             DWORD ignored = 0;
-            if (!::GetOverlappedResult(port, &overlapped, &ignored, FALSE)) {
+            if (!::GetOverlappedResult(port, &overlapped, &ignored, TRUE)) {
                 // A wait ended by RequestStop fails as aborted: that is a stop, not a lost port.
                 return IsStopRequested() ? WaitResult::Stopped : WaitResult::Failed;
             }
