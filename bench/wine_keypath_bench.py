@@ -31,7 +31,6 @@ import os
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -58,10 +57,7 @@ def raw_ns():
     return time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW)
 
 
-def percentile(values, fraction):
-    ordered = sorted(values)
-    index = min(len(ordered) - 1, max(0, int(round(fraction * (len(ordered) - 1)))))
-    return ordered[index]
+percentile = harness.percentile
 
 
 def summary(values_ms):
@@ -409,22 +405,11 @@ def main(argv=None):
     parser.add_argument("--only", choices=("keys", "list"), help="run one of the two sessions")
     args = parser.parse_args(argv)
 
-    os.environ.setdefault("QUILLANT_WINDOWS_BUILD", os.path.join(ROOT, "build", "windows"))
-    os.environ.setdefault("QUILLANT_MODEMSHIM", os.path.join(ROOT, "build", "e2e", "modemshim.so"))
-    made_template = None
-    if not os.environ.get("QUILLANT_E2E_TEMPLATE"):
-        made_template = os.path.join(tempfile.mkdtemp(prefix="quillant-bench-"), "template")
-        harness.make_template(made_template)
-        os.environ["QUILLANT_E2E_TEMPLATE"] = made_template
-    try:
+    with harness.standalone_environment():
         if args.only in (None, "keys"):
             key_path(args)
         if args.only in (None, "list"):
             list_rebuild(args)
-    finally:
-        if made_template:
-            harness.remove_template(made_template)
-            os.rmdir(os.path.dirname(made_template))
     return 0
 
 

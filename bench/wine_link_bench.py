@@ -19,7 +19,6 @@ import argparse
 import os
 import random
 import sys
-import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -33,9 +32,7 @@ SERVER_CLOSES = bytes.fromhex("02 01 00 02")
 SETTLE_WAIT = 2.5  # longer than the server's 2 s limit for a half message
 
 
-def percentile(sorted_values, fraction):
-    index = min(len(sorted_values) - 1, max(0, int(round(fraction * (len(sorted_values) - 1)))))
-    return sorted_values[index]
+percentile = harness.percentile
 
 
 def connect(phone):
@@ -194,10 +191,6 @@ def garbage_bursts(session, phone, count, seed):
     return recovered, durations, failures, recovery
 
 
-def default_path(*parts):
-    return os.path.join(ROOT, *parts)
-
-
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--round-trips", type=int, default=1000)
@@ -206,14 +199,7 @@ def main(argv=None):
     parser.add_argument("--seed", type=int, default=20240601)
     args = parser.parse_args(argv)
 
-    os.environ.setdefault("QUILLANT_WINDOWS_BUILD", default_path("build", "windows"))
-    os.environ.setdefault("QUILLANT_MODEMSHIM", default_path("build", "e2e", "modemshim.so"))
-    made_template = None
-    if not os.environ.get("QUILLANT_E2E_TEMPLATE"):
-        made_template = os.path.join(tempfile.mkdtemp(prefix="quillant-bench-"), "template")
-        harness.make_template(made_template)
-        os.environ["QUILLANT_E2E_TEMPLATE"] = made_template
-    try:
+    with harness.standalone_environment():
         with harness.Session("bench") as session:
             phone = session.phone()
             connect(phone)
@@ -240,10 +226,6 @@ def main(argv=None):
             for index, burst in failures[:10]:
                 print("  not recovered: burst %d [%s]" % (index, burst))
             print("server resident after the bursts: %.1f MiB" % (session.server.resident_kib() / 1024.0))
-    finally:
-        if made_template:
-            harness.remove_template(made_template)
-            os.rmdir(os.path.dirname(made_template))
     return 0
 
 

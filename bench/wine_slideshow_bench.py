@@ -28,7 +28,6 @@ import argparse
 import collections
 import os
 import sys
-import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -49,10 +48,7 @@ def raw_ns():
     return time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW)
 
 
-def percentile(values, fraction):
-    ordered = sorted(values)
-    index = min(len(ordered) - 1, max(0, int(round(fraction * (len(ordered) - 1)))))
-    return ordered[index]
+percentile = harness.percentile
 
 
 def summary(values_ms):
@@ -292,19 +288,8 @@ def main(argv=None):
     parser.add_argument("--refreshes", type=int, default=10, help="selections of the long presentation timed")
     args = parser.parse_args(argv)
 
-    os.environ.setdefault("QUILLANT_WINDOWS_BUILD", os.path.join(ROOT, "build", "windows"))
-    os.environ.setdefault("QUILLANT_MODEMSHIM", os.path.join(ROOT, "build", "e2e", "modemshim.so"))
-    made_template = None
-    if not os.environ.get("QUILLANT_E2E_TEMPLATE"):
-        made_template = os.path.join(tempfile.mkdtemp(prefix="quillant-bench-"), "template")
-        harness.make_template(made_template)
-        os.environ["QUILLANT_E2E_TEMPLATE"] = made_template
-    try:
+    with harness.standalone_environment():
         run(args)
-    finally:
-        if made_template:
-            harness.remove_template(made_template)
-            os.rmdir(os.path.dirname(made_template))
     return 0
 
 

@@ -107,6 +107,33 @@ def modem_shim():
     return path
 
 
+
+@contextlib.contextmanager
+def standalone_environment():
+    """For the benchmarks, run outside CTest: the build folders of this checkout, and a template
+    prefix made for the run and removed after it unless QUILLANT_E2E_TEMPLATE names one."""
+    os.environ.setdefault("QUILLANT_WINDOWS_BUILD", os.path.join(SOURCE_ROOT, "build", "windows"))
+    os.environ.setdefault("QUILLANT_MODEMSHIM", os.path.join(SOURCE_ROOT, "build", "e2e", "modemshim.so"))
+    made = None
+    if not os.environ.get("QUILLANT_E2E_TEMPLATE"):
+        made = os.path.join(tempfile.mkdtemp(prefix="quillant-bench-"), "template")
+        make_template(made)
+        os.environ["QUILLANT_E2E_TEMPLATE"] = made
+    try:
+        yield
+    finally:
+        if made:
+            remove_template(made)
+            os.rmdir(os.path.dirname(made))
+
+
+def percentile(values, fraction):
+    """The value at `fraction` (0 to 1) of the sorted values, nearest rank."""
+    ordered = sorted(values)
+    index = min(len(ordered) - 1, max(0, int(round(fraction * (len(ordered) - 1)))))
+    return ordered[index]
+
+
 def wait_until(condition, limit, what, poll=0.02):
     """Polls `condition` until it returns something true; raises after `limit` s."""
     deadline = time.monotonic() + limit
