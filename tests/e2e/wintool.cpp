@@ -17,6 +17,24 @@
 //                                             each half <gap ms> apart; prints "<ns> down|up"
 //                                             (QueryPerformanceCounter) just before each call
 //
+// Controls of a dialog (the first top-level window matching the filters; the control is
+// found by its id among all its descendants, so property-sheet pages are searched too):
+//   wintool ctltext  <id> [filters]            prints the control's text
+//   wintool settext  <id> <text> [filters]     sets it (an edit box reports the change itself)
+//   wintool click    <id> [filters]            posts a click to a button (a dialog it opens
+//                                             does not block this tool)
+//   wintool check    <id> 0|1 [filters]        clicks a check box or radio button until it shows
+//                                             the wanted state
+//   wintool select   <id> <index>|=<text> [filters]
+//                                             selects in a combo box, list box or list view, or
+//                                             sets a slider, and notifies the owner as a user's
+//                                             choice would
+//   wintool items    <id> [filters]            one line per item: "*" when selected, "[x]"/"[ ]"
+//                                             for a list view's check box; a slider prints
+//                                             "<pos> <min> <max>"
+//   wintool lvcheck  <id> <index> 0|1 [filters]  sets a list-view item's check box
+//   wintool state    <id> [filters]            prints "enabled=<0|1> visible=<0|1> checked=<0|1>"
+//
 // Filters: --class C, --title T (exact), --text S (a static child's text contains S),
 // --visible. Numbers take decimal or 0x hex. Results go to stdout as UTF-8, one
 // window per line: hwnd pid visible class "title".
@@ -24,8 +42,10 @@
 // Exit codes: 0 done, 1 nothing matched or time ran out, 2 usage error,
 // 3 the window was there but the action failed.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -512,13 +532,334 @@ int Inject(const Options& options)
     return kDone;
 }
 
+// ---- Controls of another process's dialog ----
+
+HWND FindControl(HWND dialog, int id)
+{
+    HWND hidden = nullptr;
+    for (HWND child : Children(dialog)) {
+        if (GetDlgCtrlID(child) != id)
+            continue;
+        if (IsWindowVisible(child))
+            return child;
+        hidden = hidden ? hidden : child;
+    }
+    return hidden;
+}
+
+// Finds the dialog and its control; prints why when either is missing.
+bool ResolveControl(const Options& options, size_t arguments, HWND* control)
+{
+    unsigned long long id = 0;
+    if (options.positional.size() != arguments || !ParseNumber(options.positional[0], &id) || id > 0xFFFF)
+        return false;
+    HWND dialog = WaitForWindow(options.filter, options.timeoutMs);
+    *control = nullptr;
+    if (!dialog) {
+        PrintLine("no window matches");
+        return true;
+    }
+    // The control may be created a moment after its dialog (a page shown for the first time).
+    WaitFor(options.timeoutMs, [&] {
+        *control = FindControl(dialog, static_cast<int>(id));
+        return *control != nullptr;
+    });
+    if (!*control)
+        PrintLine("no control " + std::to_string(id) + " in " + Describe(dialog));
+    return true;
+}
+
+LRESULT SendTo(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// Tells the control's owner that its selection changed, as the control does for a user.
+void NotifyCommand(HWND control, WORD code)
+{
+    PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+// A block of memory inside the control's process, for list-view messages that carry
+// pointers (the system does not copy those across processes).
+class RemoteBlock {
+public:
+    RemoteBlock(HWND control, size_t size) : m_size(size)
+    {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(control, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (m_process)
+            m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBlock()
+    {
+        if (m_address)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+    bool Valid() const { return m_address != nullptr; }
+    LPARAM Address(size_t offset = 0) const { return reinterpret_cast<LPARAM>(static_cast<char*>(m_address) + offset); }
+    bool Write(const void* data, size_t size, size_t offset = 0)
+    {
+        SIZE_T done = 0;
+        return offset + size <= m_size &&
+               WriteProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size, &done) && done == size;
+    }
+    bool Read(void* data, size_t size, size_t offset = 0)
+    {
+        SIZE_T done = 0;
+        return offset + size <= m_size &&
+               ReadProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size, &done) && done == size;
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+    size_t m_size = 0;
+};
+
+bool IsClass(HWND control, const wchar_t* name)
+{
+    return lstrcmpiW(ClassOf(control).c_str(), name) == 0;
+}
+
+bool SetListViewState(HWND control, int index, UINT state, UINT mask)
+{
+    RemoteBlock block(control, sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
+    return block.Valid() && block.Write(&item, sizeof item) &&
+           SendTo(control, LVM_SETITEMSTATE, static_cast<WPARAM>(index), block.Address()) != 0;
+}
+
+std::wstring ListViewText(HWND control, int index)
+{
+    constexpr size_t kChars = 512;
+    RemoteBlock block(control, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    LVITEMW item = {};
+    item.iSubItem = 0;
+    item.cchTextMax = kChars;
+    item.pszText = reinterpret_cast<LPWSTR>(block.Address(sizeof(LVITEMW)));
+    if (!block.Valid() || !block.Write(&item, sizeof item))
+        return {};
+    const auto length = static_cast<size_t>(SendTo(control, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), block.Address()));
+    std::wstring text(std::min(length, kChars - 1), L'\0');
+    if (!text.empty() && !block.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(LVITEMW)))
+        return {};
+    return text;
+}
+
+struct ListMessages {
+    UINT count, text, textLength, getSelection, setSelection;
+    WORD selectionChanged;
+};
+
+const ListMessages* MessagesOf(HWND control)
+{
+    static const ListMessages kCombo = {CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_GETCURSEL, CB_SETCURSEL, CBN_SELCHANGE};
+    static const ListMessages kList = {LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN, LB_GETCURSEL, LB_SETCURSEL, LBN_SELCHANGE};
+    if (IsClass(control, L"ComboBox"))
+        return &kCombo;
+    if (IsClass(control, L"ListBox"))
+        return &kList;
+    return nullptr;
+}
+
+std::vector<std::wstring> ItemTexts(HWND control)
+{
+    std::vector<std::wstring> texts;
+    if (IsClass(control, WC_LISTVIEWW)) {
+        const auto count = static_cast<int>(SendTo(control, LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i)
+            texts.push_back(ListViewText(control, i));
+    } else if (const ListMessages* messages = MessagesOf(control)) {
+        const auto count = static_cast<int>(SendTo(control, messages->count, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            const auto length = SendTo(control, messages->textLength, static_cast<WPARAM>(i), 0);
+            std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+            SendTo(control, messages->text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+            text.resize(wcslen(text.c_str()));
+            texts.push_back(text);
+        }
+    }
+    return texts;
+}
+
+int ControlText(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 1, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    PrintLine(Utf8(TextOf(control)));
+    return kDone;
+}
+
+int SetText(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 2, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    const std::wstring text = Wide(options.positional[1].c_str());
+    if (!SendTo(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())))
+        return kFailed;
+    return kDone;
+}
+
+int Click(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 1, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    if (!IsWindowEnabled(control)) {
+        PrintLine("control is disabled");
+        return kFailed;
+    }
+    return PostMessageW(control, BM_CLICK, 0, 0) ? kDone : kFailed;
+}
+
+int Check(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 2, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    const LRESULT wanted = options.positional[1] == "1" ? BST_CHECKED : BST_UNCHECKED;
+    if (!IsWindowEnabled(control)) {
+        PrintLine("control is disabled");
+        return kFailed;
+    }
+    for (int attempt = 0; attempt < 2 && SendTo(control, BM_GETCHECK, 0, 0) != wanted; ++attempt)
+        SendTo(control, BM_CLICK, 0, 0);
+    return SendTo(control, BM_GETCHECK, 0, 0) == wanted ? kDone : kFailed;
+}
+
+int Select(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 2, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    const std::string& which = options.positional[1];
+    int index = -1;
+    if (!which.empty() && which[0] == '=') {
+        const std::wstring wanted = Wide(which.c_str() + 1);
+        const std::vector<std::wstring> texts = ItemTexts(control);
+        for (size_t i = 0; i < texts.size() && index < 0; ++i)
+            if (texts[i] == wanted)
+                index = static_cast<int>(i);
+        if (index < 0) {
+            PrintLine("no item " + which.substr(1));
+            return kFailed;
+        }
+    } else {
+        unsigned long long value = 0;
+        if (!ParseNumber(which, &value) || value > 0x7FFFFFFF)
+            return kUsage;
+        index = static_cast<int>(value);
+    }
+    if (IsClass(control, TRACKBAR_CLASSW)) {
+        SendTo(control, TBM_SETPOS, TRUE, index);
+        PostMessageW(GetParent(control), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(control));
+        return kDone;
+    }
+    if (IsClass(control, WC_LISTVIEWW)) {
+        const UINT mask = LVIS_SELECTED | LVIS_FOCUSED;
+        return SetListViewState(control, index, mask, mask) ? kDone : kFailed;
+    }
+    const ListMessages* messages = MessagesOf(control);
+    if (!messages)
+        return kUsage;
+    if (SendTo(control, messages->setSelection, static_cast<WPARAM>(index), 0) != index)
+        return kFailed;
+    NotifyCommand(control, messages->selectionChanged);
+    return kDone;
+}
+
+int Items(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 1, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    if (IsClass(control, TRACKBAR_CLASSW)) {
+        PrintLine(std::to_string(SendTo(control, TBM_GETPOS, 0, 0)) + " " +
+                  std::to_string(SendTo(control, TBM_GETRANGEMIN, 0, 0)) + " " +
+                  std::to_string(SendTo(control, TBM_GETRANGEMAX, 0, 0)));
+        return kDone;
+    }
+    const std::vector<std::wstring> texts = ItemTexts(control);
+    const bool listView = IsClass(control, WC_LISTVIEWW);
+    const ListMessages* messages = MessagesOf(control);
+    const LRESULT selected = messages ? SendTo(control, messages->getSelection, 0, 0) : -1;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        std::string line;
+        if (listView) {
+            const auto state = static_cast<UINT>(SendTo(control, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_STATEIMAGEMASK));
+            line = (state & LVIS_SELECTED) ? "*" : " ";
+            line += ((state & LVIS_STATEIMAGEMASK) >> 12) == 2 ? "[x] " : "[ ] ";
+        } else {
+            line = static_cast<LRESULT>(i) == selected ? "*" : " ";
+        }
+        PrintLine(line + Utf8(texts[i]));
+    }
+    return kDone;
+}
+
+int ListViewCheck(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 3, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    unsigned long long index = 0;
+    if (!ParseNumber(options.positional[1], &index))
+        return kUsage;
+    const UINT state = INDEXTOSTATEIMAGEMASK(options.positional[2] == "1" ? 2 : 1);
+    return SetListViewState(control, static_cast<int>(index), state, LVIS_STATEIMAGEMASK) ? kDone : kFailed;
+}
+
+int State(const Options& options)
+{
+    HWND control = nullptr;
+    if (!ResolveControl(options, 1, &control))
+        return kUsage;
+    if (!control)
+        return kNotFound;
+    const bool button = IsClass(control, L"Button");
+    PrintLine("enabled=" + std::to_string(IsWindowEnabled(control) ? 1 : 0) +
+              " visible=" + std::to_string(IsWindowVisible(control) ? 1 : 0) +
+              " checked=" + std::to_string(button && SendTo(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0));
+    return kDone;
+}
+
 int Usage()
 {
     PrintLine(
         "usage: wintool list | find|count|wait|waitgone|text [filters] | "
         "press IDOK|IDYES|IDNO|IDCANCEL|<id> [filters] | post --class C <msg> <wparam> <lparam> | "
         "ping [filters] | "
-        "menu | choose <&item> | foreground | inject <vk> <count> <gap ms>\n"
+        "menu | choose <&item> | foreground | inject <vk> <count> <gap ms> | "
+        "ctltext|click|items|state <id> | settext <id> <text> | check <id> 0|1 | "
+        "select <id> <index>|=<text> | lvcheck <id> <index> 0|1 [filters]\n"
         "filters: --class C --title T --text S --visible; --timeout ms (default 10000)");
     return kUsage;
 }
@@ -560,5 +901,21 @@ int main(int argc, char** argv)
         return Foreground();
     if (command == "inject")
         return Inject(options);
+    if (command == "ctltext")
+        return ControlText(options);
+    if (command == "settext")
+        return SetText(options);
+    if (command == "click")
+        return Click(options);
+    if (command == "check")
+        return Check(options);
+    if (command == "select")
+        return Select(options);
+    if (command == "items")
+        return Items(options);
+    if (command == "lvcheck")
+        return ListViewCheck(options);
+    if (command == "state")
+        return State(options);
     return Usage();
 }
