@@ -95,3 +95,4 @@
 #define IDC_EDITOR_PHONE_RIGHT 1210
 #define IDC_EDITOR_PHONE_DOWN 1211
 #define IDC_EDITOR_PHONE_UP 1212
+#define IDC_EDITOR_VALUE 1213         // the current phone key's mapping value, read-only
