@@ -9,6 +9,10 @@
 #define IDI_STATE_WAITING 142
 #define IDB_SPLASH 144               // splash picture, 398 x 414, 24 bits per pixel
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // Dialogs.
 #define IDD_ABOUTBOX 100
 #define IDD_PROFILE_EDITOR 103

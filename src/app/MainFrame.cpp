@@ -6,6 +6,7 @@
 
 #include "app/ResourceText.h"
 #include "appctl/AppMgr.h"
+#include "appctl/AppMgrGeneric.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Automation.h"
 #include "presentation/PowerPointConnection.h"
@@ -195,7 +196,14 @@ void CMainFrame::ShowDisplay(Display display)
 void CMainFrame::OnCommand(UINT command)
 {
     switch (command) {
+    case ID_APP_CONFIGURE:
+        Configure();
+        break;
     case ID_APP_EXIT:
+        // The editor and the sheet end first, as if cancelled; the question comes after.
+        if (m_configDialog) {
+            m_configDialog->EndAsCancelled();
+        }
         ::PostMessageW(m_window, WM_CLOSE, 0, 0);
         break;
     default:
@@ -227,6 +235,10 @@ void CMainFrame::OnTimer(UINT_PTR id)
         break;
     case kMotionTimer:
         m_player.OnTick();
+        break;
+    case kConfigureTimer:
+        ::KillTimer(m_window, kConfigureTimer);
+        Configure();
         break;
     case kPresentationTimer: {
         ::KillTimer(m_window, kPresentationTimer);
@@ -267,9 +279,19 @@ void CMainFrame::OnPortFailed()
 
 void CMainFrame::OnClose()
 {
-    if (ShowMessage(m_window, LoadResourceText(IDS_CONFIRM_EXIT), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (!m_closeConfirmed &&
+        ShowMessage(m_window, LoadResourceText(IDS_CONFIRM_EXIT), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
+    if (m_configDialog) {
+        // Asked to close from outside while the sheet is open: the sheet's own loop is running
+        // this handler, so end the sheet first and finish once it has returned.
+        m_closeConfirmed = true;
+        m_configDialog->EndAsCancelled();
+        ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+        return;
+    }
+    ::KillTimer(m_window, kConfigureTimer);
     ::KillTimer(m_window, kPollTimer);
     ::KillTimer(m_window, kSyncTimer);
     ::KillTimer(m_window, kStallTimer);
@@ -282,6 +304,54 @@ void CMainFrame::OnClose()
     DisconnectPowerPoint();
     m_trayIcon.Remove();
     ::DestroyWindow(m_window);
+}
+
+void CMainFrame::ScheduleConfigure(UINT milliseconds)
+{
+    // A timer rather than a wait: the link, the tray and the splash keep working meanwhile.
+    ::SetTimer(m_window, kConfigureTimer, milliseconds, nullptr);
+}
+
+void CMainFrame::Configure()
+{
+    if (m_configDialog) {
+        m_configDialog->BringToTop();
+        return;
+    }
+    const std::u16string previousPort = m_settings.GetSerialPort();
+    {
+        CConfigDialog dialog(m_settings, m_fileSystem, m_fileWriter);
+        m_configDialog = &dialog;
+        // Without an owner the sheet has a taskbar button, so the user can find it again.
+        dialog.DoModal(nullptr);
+        m_configDialog = nullptr;
+    }
+    m_settings.SaveSettings();
+    m_settings.LoadProfiles();
+    ApplyProfilesToManagers();
+    if (m_settings.GetSerialPort() != previousPort) {
+        ShowDisplay(Display::Unavailable);
+        m_protocolServer.Stop();
+        m_portFailureShown = false;
+        StartLink();
+    }
+}
+
+void CMainFrame::ApplyProfilesToManagers()
+{
+    for (int index = 0; CAppMgr* manager = m_appList.GetAt(index); ++index) {
+        if (manager->GetAppType() != APPTYPE_GENERIC) {
+            continue;
+        }
+        auto* generic = static_cast<CAppMgrGeneric*>(manager);
+        for (const auto& profile : m_settings.GetProfiles()) {
+            if (profile->GetName() == generic->GetName()) {
+                generic->LoadKeyMapping(profile->GetKeyMapping());
+                generic->SetBringToTop(profile->GetBringToTop());
+                generic->SetAutoRestore(profile->GetAutoRestore());
+            }
+        }
+    }
 }
 
 uint8_t CMainFrame::OnPhoneConnected()

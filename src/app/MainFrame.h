@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "app/ConfigDialog.h"
 #include "app/NotifyIcon.h"
 #include "app/SmallIcon.h"
 #include "appctl/ActionPlayer.h"
 #include "appctl/AppList.h"
 #include "config/ServerConfiguration.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32FileWriter.h"
 #include "platform/win32/Win32InputSynth.h"
 #include "platform/win32/Win32ProcessLists.h"
 #include "platform/win32/Win32RegistryBackend.h"
@@ -42,6 +44,9 @@ public:
     bool Create();
     HWND GetWindow() const { return m_window; }
 
+    // Opens the configuration sheet once, the given time after now (at every start).
+    void ScheduleConfigure(UINT milliseconds);
+
     CRCProtocolServer& GetProtocolServer() { return m_protocolServer; }
     CAppMgr* GetCurrentManager() const { return m_currentManager; }
 
@@ -66,7 +71,14 @@ public:
     void SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload) override;
 
 private:
-    enum TimerId : UINT_PTR { kPollTimer = 1, kSyncTimer = 2, kStallTimer = 3, kMotionTimer = 4, kPresentationTimer = 5 };
+    enum TimerId : UINT_PTR {
+        kPollTimer = 1,
+        kSyncTimer = 2,
+        kStallTimer = 3,
+        kMotionTimer = 4,
+        kPresentationTimer = 5,
+        kConfigureTimer = 6,
+    };
     enum class Display { Unavailable, Waiting, Connected };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -76,6 +88,8 @@ private:
     void OnTimer(UINT_PTR id);
     void OnPortFailed();
     void OnClose();
+    void Configure();
+    void ApplyProfilesToManagers();
     void ShowDisplay(Display display);
     void StartLink();
     void HoldForegroundLockOff();
@@ -85,11 +99,14 @@ private:
     bool m_oleInitialized = false;
     CWin32RegistryBackend m_registry;
     CWin32FileSystem m_fileSystem;
+    CWin32FileWriter m_fileWriter;
     CServerConfiguration m_settings{m_registry, m_fileSystem};
     CWin32InputSynth m_input;
     // Declared after the settings it reads on every tick.
     CActionPlayer m_player{m_input, [this] { return m_settings.GetMouseSpeed(); }};
     bool m_portFailureShown = false;
+    CConfigDialog* m_configDialog = nullptr;  // the sheet while it is open
+    bool m_closeConfirmed = false;            // the user agreed to exit while the sheet was open
     CAppMgr* m_currentManager = nullptr;
     CNotifyIcon m_trayIcon;
     CWin32WindowSystem m_windowSystem;

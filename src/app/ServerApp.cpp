@@ -1,10 +1,19 @@
 #include "app/ServerApp.h"
 
+#include <commctrl.h>
+
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/ResourceText.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
+
+namespace {
+
+// The configuration sheet opens this long after the main window, at every start.
+constexpr UINT kConfigureDelayMilliseconds = 1500;
+
+}  // namespace
 
 CServerApp::CServerApp() = default;
 
@@ -20,12 +29,19 @@ bool CServerApp::InitInstance(const std::u16string& commandLine)
         return false;
     }
 
+    // The configuration pages use the list-view, slider and tab controls.
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&controls);
+
     m_mainFrame = std::make_unique<CMainFrame>();
     if (!m_mainFrame->Create()) {
         // Start-up failed (no tray icon): nothing for the user to reach, so end.
         m_mainFrame.reset();
         return false;
     }
+    m_mainFrame->ScheduleConfigure(kConfigureDelayMilliseconds);
     return true;
 }
 

@@ -18,6 +18,7 @@ import atexit
 import contextlib
 import ctypes
 import os
+import re
 import select
 import shutil
 import signal
@@ -37,6 +38,8 @@ COM_PORT = "com5"
 SERVER_KEY = r"HKEY_CURRENT_USER\Software\Tarvo\Quillant"
 DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 DISPLAY_RANGE = range(60, 140)
+CONFIG_SHEET_TITLE = "Configure Tarvo Quillant"
+IDCANCEL_BUTTON = "IDCANCEL"
 
 # Generous limits: the machines are shared and Wine is slow to start on them.
 START_LIMIT = 60.0
@@ -157,7 +160,8 @@ def _die_with_parent():
 
 def wine_env(prefix, display=None, preload=None):
     env = dict(os.environ)
-    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES, WINEARCH="win64")
+    env.update(WINEPREFIX=prefix, WINEDEBUG=os.environ.get("QUILLANT_WINEDEBUG", "-all"),
+               WINEDLLOVERRIDES=DLL_OVERRIDES, WINEARCH="win64")
     env.pop("LD_PRELOAD", None)
     if display is not None:
         env["DISPLAY"] = display
@@ -390,8 +394,11 @@ class Session:
     port_present=False starts the server with no COM5 (socat runs, but the
     port is not mapped until map_port())."""
 
-    def __init__(self, name="e2e", port_present=True, start=True, server_args=("/NOSPLASH",)):
+    def __init__(self, name="e2e", port_present=True, start=True, server_args=("/NOSPLASH",), configure="cancel"):
         self.name = name
+        # What start_server does with the configuration sheet that the server opens at every
+        # start: "cancel" waits for it and cancels it, None leaves it to the test.
+        self.configure = configure
         self.port_present = port_present
         self.start_server_now = start
         self.server_args = list(server_args)
@@ -404,6 +411,7 @@ class Session:
         self.phones = []
         self.targets = []
         self.extra_servers = []
+        self.extra_socats = []
         self._torn_down = False
 
     # -- set-up
@@ -521,16 +529,34 @@ class Session:
     def env(self, preload=False):
         return wine_env(self.prefix, self.display, modem_shim() if preload else None)
 
-    def start_server(self, args=None, log_name="server.log"):
+    def start_server(self, args=None, log_name="server.log", configure="session"):
+        """Starts Quillant.exe. configure: "cancel" waits for the configuration sheet it
+        opens at start and cancels it; None leaves it; "session" takes the session's choice."""
         server = Server(self, self.server_args if args is None else args, log_name)
         if self.server is None:
             self.server = server
         else:
             self.extra_servers.append(server)
+        if (self.configure if configure == "session" else configure) == "cancel":
+            self.close_config_sheet(IDCANCEL_BUTTON, limit=START_LIMIT)
         return server
 
-    def phone(self, answer_sync=False):
-        phone = phonesim.Phone(self.phone_path, answer_sync=answer_sync)
+    def config_sheet_filters(self):
+        return ["--class", "#32770", "--title", CONFIG_SHEET_TITLE, "--visible"]
+
+    def close_config_sheet(self, button, limit=EVENT_LIMIT):
+        """Waits for the configuration sheet, presses OK or Cancel, waits until it is gone."""
+        filters = self.config_sheet_filters()
+        code, lines = self.wintool("press", button, *filters, "--timeout", int(limit * 1000))
+        if code != 0:
+            raise HarnessError("no configuration sheet to press %s on (wintool %d: %s); windows now:\n%s"
+                               % (button, code, lines, "\n".join(self.windows())))
+        code, _ = self.wintool("waitgone", *filters, "--timeout", int(EVENT_LIMIT * 1000))
+        if code != 0:
+            raise HarnessError("configuration sheet still open after %s" % button)
+
+    def phone(self, answer_sync=False, path=None):
+        phone = phonesim.Phone(path or self.phone_path, answer_sync=answer_sync)
         self.phones.append(phone)
         return phone
 
@@ -551,6 +577,61 @@ class Session:
             if proc.returncode != 0:
                 out.seek(0)
                 raise HarnessError("reg add %s %s failed: %s" % (key, name, out.read().decode(errors="replace")))
+
+    def reg_query(self, name, key=SERVER_KEY):
+        """The data of a registry value as `reg query` prints it, or None when it is missing."""
+        with tempfile.TemporaryFile() as out:
+            proc = subprocess.run(["wine", "reg", "query", key, "/v", name], env=self.env(),
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=START_LIMIT)
+            out.seek(0)
+            text = out.read().decode("utf-8", errors="replace")
+        if proc.returncode != 0:
+            return None
+        for line in text.splitlines():
+            # "    <name>    REG_<type>    <data>"; names may hold blanks.
+            match = re.match(r"^\s+(.+?)\s+(REG_[A-Z_]+)(?:\s+(.*))?$", line.rstrip("\r"))
+            if match and match.group(1).lower() == name.lower():
+                return match.group(3) or ""
+        return None
+
+    def set_string(self, name, value, key=SERVER_KEY):
+        with tempfile.TemporaryFile() as out:
+            proc = subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f"],
+                                  env=self.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=out, timeout=START_LIMIT)
+            if proc.returncode != 0:
+                out.seek(0)
+                raise HarnessError("reg add %s %s failed: %s" % (key, name, out.read().decode(errors="replace")))
+
+    def add_port(self, com_name):
+        """A second pty pair mapped as `com_name` (e.g. "com6"); returns the phone end's path.
+        It lives until the session ends."""
+        phone_path = os.path.join(self.workdir, "phone-" + com_name)
+        pc_path = os.path.join(self.workdir, "pc-" + com_name)
+        log = open(os.path.join(self.workdir, "socat-%s.log" % com_name), "ab")
+        proc = subprocess.Popen(
+            ["socat", "-d", "-d", "pty,raw,echo=0,link=%s" % phone_path, "pty,raw,echo=0,link=%s" % pc_path],
+            stdout=log, stderr=log, preexec_fn=_die_with_parent)
+        log.close()
+        self.extra_socats.append(proc)
+        wait_until(lambda: os.path.exists(phone_path) and os.path.exists(pc_path) or proc.poll() is not None,
+                   START_LIMIT, "socat's pty pair for %s" % com_name)
+        if proc.poll() is not None:
+            raise HarnessError("socat for %s ended at start" % com_name)
+        os.symlink(pc_path, os.path.join(self.prefix, "dosdevices", com_name.lower()))
+        return phone_path
+
+    def screenshot(self, name):
+        """Saves the whole display as <name>.png in QUILLANT_E2E_SCREENSHOTS (when set) and
+        returns the path; None when screenshots are not wanted."""
+        folder = os.environ.get("QUILLANT_E2E_SCREENSHOTS")
+        if not folder:
+            return None
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, name + ".png")
+        subprocess.run(["import", "-display", self.display, "-window", "root", path],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=START_LIMIT, check=False)
+        return path
 
     def start_target(self, name="target", class_name="QuillantTarget", title="Target", args=(), wait=True):
         """Starts target.exe; with `wait`, returns once its main window is up."""
@@ -634,6 +715,9 @@ class Session:
         for target in self.targets:
             target.close()
         self.stop_socat()
+        for proc in self.extra_socats:
+            proc.kill()
+            proc.wait()
         if self.xvfb is not None:
             self.xvfb.terminate()
             try:

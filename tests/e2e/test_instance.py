@@ -14,7 +14,7 @@ class SingleInstanceTest(harness.ServerTestCase):
         with self.server() as s:
             phone = s.phone()
             connect(self, phone)
-            second = s.start_server(log_name="second.log")
+            second = s.start_server(log_name="second.log", configure=None)
             self.assertEqual(s.message_box(ALREADY_RUNNING, limit=harness.START_LIMIT), ALREADY_RUNNING)
             s.press("IDOK", ALREADY_RUNNING)
             second.wait_exit(harness.EVENT_LIMIT)

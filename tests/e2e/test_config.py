@@ -1,0 +1,223 @@
+"""The configuration sheet, driven from outside as a user would drive it: it opens at start
+and from the tray, its Preferences change the port and the other settings, its Applications
+page switches profiles off and deletes them, and Cancel changes nothing."""
+
+import os
+import unittest
+
+import harness
+from test_protocol import SERVER_CLOSES, connect
+from test_tray import TRAY_CALLBACK, TRAY_ID, WM_RBUTTONUP
+
+SHEET = ["--class", "#32770", "--title", harness.CONFIG_SHEET_TITLE, "--visible"]
+PSM_SETCURSEL = 0x465
+RUN_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run"
+TARGET_CLASS = "QuillantTarget"
+CONFIRM_DELETE = "This will delete the selected profile permanently."
+CONFIRM_EXIT = "Do you really want to exit Tarvo Quillant?"
+
+# Controls of the two pages.
+PORT_LIST, START_AT_LOGON, SCREENSAVER, MOUSE_SPEED = 1006, 1009, 1020, 1018
+PROFILE_LIST, REFRESH, NEW, EDIT, DELETE = 1002, 1005, 1003, 1021, 1004
+
+
+def string_list(hex_data):
+    """The strings of a stored list (short counts and lengths only, which is all a test makes)."""
+    data = bytes.fromhex(hex_data or "0000")
+    count, at, out = int.from_bytes(data[0:2], "little"), 2, []
+    for _ in range(count):
+        assert data[at:at + 3] == b"\xff\xfe\xff", data.hex()
+        length = data[at + 3]
+        at += 4
+        out.append(data[at:at + 2 * length].decode("utf-16-le"))
+        at += 2 * length
+    return out
+
+
+class ConfigSheetTest(harness.ServerTestCase):
+    # -- driving the sheet
+
+    def tool(self, s, *args):
+        code, lines = s.wintool(*args, *SHEET, "--timeout", int(harness.EVENT_LIMIT * 1000))
+        self.assertEqual(code, 0, "wintool %s: %s" % (" ".join(str(a) for a in args), lines))
+        return lines
+
+    def wait_sheet(self, s, limit=harness.START_LIMIT):
+        s.wait_window(*SHEET, limit=limit)
+
+    def show_page(self, s, index):
+        self.tool(s, "post", hex(PSM_SETCURSEL), index, 0)
+
+    def items(self, s, control):
+        return self.tool(s, "items", control)
+
+    def selected(self, s, control):
+        return [line[1:] for line in self.items(s, control) if line.startswith("*")]
+
+    def profile_entries(self, s):
+        """(name, checked) of every entry of the profile list, in list order."""
+        return [(line[5:], line[2] == "x") for line in self.items(s, PROFILE_LIST)]
+
+    def open_from_tray(self, s):
+        code, lines = s.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID, hex(WM_RBUTTONUP))
+        self.assertEqual(code, 0, lines)
+        s.wait_window("--class", "#32768", "--visible")
+        code, lines = s.wintool("choose", "C&onfigure...")
+        self.assertEqual(code, 0, lines)
+        s.wintool("waitgone", "--class", "#32768", "--visible")
+
+    def count_sheets(self, s):
+        code, lines = s.wintool("count", *SHEET)
+        self.assertEqual(code, 0, lines)
+        return int(lines[0])
+
+    # -- tests
+
+    def test_cancel_changes_nothing_and_keeps_the_phone(self):
+        with self.server(configure=None) as s:
+            phone = s.phone()
+            self.wait_sheet(s)
+            connect(self, phone)  # the link works while the sheet is open
+            self.assertEqual(self.selected(s, PORT_LIST), ["COM5"])
+            ports = self.items(s, PORT_LIST)
+            self.assertEqual(len(ports), 99)
+            self.assertEqual([p[1:] for p in ports[:2]] + [ports[-1][1:]], ["COM1", "COM2", "COM99"])
+            self.assertEqual(self.tool(s, "items", MOUSE_SPEED), ["100 10 250"])
+            self.assertEqual(self.tool(s, "state", START_AT_LOGON), ["enabled=1 visible=1 checked=0"])
+            s.screenshot("config-preferences")
+
+            self.tool(s, "select", PORT_LIST, "=COM7")
+            self.tool(s, "select", MOUSE_SPEED, 200)
+            self.tool(s, "check", START_AT_LOGON, 1)
+            self.tool(s, "check", SCREENSAVER, 0)
+            self.show_page(s, 1)
+            entries = self.profile_entries(s)
+            self.assertIn(("PowerPoint", True), entries)
+            s.screenshot("config-applications")
+            self.tool(s, "lvcheck", PROFILE_LIST, [e[0] for e in entries].index("PowerPoint"), 0)
+            s.close_config_sheet("IDCANCEL")
+
+            self.assertEqual(s.reg_query("Serial Port"), "COM5")
+            self.assertIn(s.reg_query("Mouse Speed"), (None, "0x64"))
+            self.assertIn(s.reg_query("Disable Screensaver"), (None, "0x1"))
+            self.assertEqual(string_list(s.reg_query("Disabled Profiles")), [])
+            self.assertIsNone(s.reg_query("Quillant", key=RUN_KEY))
+            # No disconnect, still in step.
+            self.assertEqual([m.describe() for m in phone.drain()], [])
+            self.assertEqual(phone.sync_barrier(), [])
+
+    def test_ok_stores_the_preferences_and_a_new_port_reopens_the_link(self):
+        with self.server(configure=None) as s:
+            second_port = s.add_port("com6")
+            phone = s.phone()
+            self.wait_sheet(s)
+            connect(self, phone)
+            self.tool(s, "select", PORT_LIST, "=COM6")
+            self.tool(s, "select", MOUSE_SPEED, 230)
+            self.tool(s, "check", START_AT_LOGON, 1)
+            self.tool(s, "check", SCREENSAVER, 0)
+            s.close_config_sheet("IDOK")
+
+            # The phone on the old port is told the server closes; the new port answers.
+            phone.expect(SERVER_CLOSES, harness.EVENT_LIMIT)
+            connect(self, s.phone(path=second_port))
+            self.assertEqual(s.reg_query("Serial Port"), "COM6")
+            self.assertEqual(s.reg_query("Mouse Speed"), hex(230))
+            self.assertEqual(s.reg_query("Disable Screensaver"), "0x0")
+            # Quoted, so that a path with blanks cannot start another program.
+            self.assertEqual(s.reg_query("Quillant", key=RUN_KEY), '"C:\\Quillant\\Quillant.exe" /NOSPLASH')
+
+            # The page shows what was stored; clearing the box removes the entry.
+            self.open_from_tray(s)
+            self.wait_sheet(s, harness.EVENT_LIMIT)
+            self.assertEqual(self.selected(s, PORT_LIST), ["COM6"])
+            self.assertEqual(self.tool(s, "items", MOUSE_SPEED), ["230 10 250"])
+            self.assertEqual(self.tool(s, "state", START_AT_LOGON), ["enabled=1 visible=1 checked=1"])
+            self.tool(s, "check", START_AT_LOGON, 0)
+            s.close_config_sheet("IDOK")
+            self.assertIsNone(s.reg_query("Quillant", key=RUN_KEY))
+
+    def test_a_port_outside_the_list_is_shown_and_kept(self):
+        with self.server(start=False, configure=None) as s:
+            s.set_string("Serial Port", "COM120")
+            s.start_server()
+            self.wait_sheet(s)
+            self.assertEqual(self.selected(s, PORT_LIST), ["COM120"])
+            self.assertEqual(len(self.items(s, PORT_LIST)), 100)
+            s.close_config_sheet("IDOK")
+            self.assertEqual(s.reg_query("Serial Port"), "COM120")
+
+    def test_unchecking_a_profile_stores_it_and_drops_its_application(self):
+        with self.server(start=False) as s:
+            s.write_profile("Target.ini", harness.profile_text("Target", [("1", "KEY(A)")], class_name=TARGET_CLASS))
+            s.start_server()
+            phone = s.phone()
+            connect(self, phone)
+            target = s.start_target(class_name=TARGET_CLASS)
+            self.assertEqual([e["app_id"] for e in phone.request_list()], [target.hwnd])
+
+            self.open_from_tray(s)
+            self.wait_sheet(s, harness.EVENT_LIMIT)
+            # A second Configure brings the open sheet forward and opens no other.
+            self.open_from_tray(s)
+            self.assertEqual(self.count_sheets(s), 1)
+            self.show_page(s, 1)
+            names = [name for name, _ in self.profile_entries(s)]
+            self.tool(s, "lvcheck", PROFILE_LIST, names.index("Target"), 0)
+            s.close_config_sheet("IDOK")
+
+            path = "C:\\Quillant\\Profiles\\Target.ini"
+            self.assertEqual(string_list(s.reg_query("Disabled Profiles")), [path])
+            self.assertEqual(phone.expect_list(3.0 + harness.EVENT_LIMIT), [])
+
+            # Back on: the application is offered again.
+            self.open_from_tray(s)
+            self.wait_sheet(s, harness.EVENT_LIMIT)
+            self.show_page(s, 1)
+            entries = self.profile_entries(s)
+            self.assertIn(("Target", False), entries)
+            self.tool(s, "lvcheck", PROFILE_LIST, [n for n, _ in entries].index("Target"), 1)
+            s.close_config_sheet("IDOK")
+            self.assertEqual([e["app_id"] for e in phone.expect_list(3.0 + harness.EVENT_LIMIT)], [target.hwnd])
+
+    def test_delete_asks_first_and_removes_the_file(self):
+        with self.server(start=False, configure=None) as s:
+            s.write_profile("Target.ini", harness.profile_text("Target", [("1", "KEY(A)")], class_name=TARGET_CLASS))
+            s.start_server()
+            self.wait_sheet(s)
+            self.show_page(s, 1)
+            names = [name for name, _ in self.profile_entries(s)]
+            self.tool(s, "select", PROFILE_LIST, names.index("Target"))
+            file_path = os.path.join(s.profiles_dir(), "Target.ini")
+
+            self.tool(s, "click", DELETE)
+            s.message_box(CONFIRM_DELETE)
+            s.press("IDNO", CONFIRM_DELETE)
+            self.assertTrue(os.path.exists(file_path))
+            self.assertIn("Target", [name for name, _ in self.profile_entries(s)])
+
+            self.tool(s, "click", DELETE)
+            s.message_box(CONFIRM_DELETE)
+            s.press("IDYES", CONFIRM_DELETE)
+            harness.wait_until(lambda: not os.path.exists(file_path), harness.EVENT_LIMIT, "the profile file removed")
+            harness.wait_until(lambda: "Target" not in [n for n, _ in self.profile_entries(s)], harness.EVENT_LIMIT,
+                               "the entry removed from the list")
+            s.close_config_sheet("IDCANCEL")
+
+    def test_exit_while_the_sheet_is_open_closes_it_first(self):
+        with self.server(configure=None) as s:
+            self.wait_sheet(s)
+            code, lines = s.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID,
+                                    hex(WM_RBUTTONUP))
+            self.assertEqual(code, 0, lines)
+            s.wait_window("--class", "#32768", "--visible")
+            self.assertEqual(s.wintool("choose", "&Exit")[0], 0)
+            s.message_box(CONFIRM_EXIT)
+            self.assertEqual(self.count_sheets(s), 0)
+            s.press("IDNO", CONFIRM_EXIT)
+            self.assertTrue(s.server.alive())
+            s.assert_responsive()
+
+
+if __name__ == "__main__":
+    unittest.main()
