@@ -92,7 +92,9 @@ CEditorMessage CProfileEditorModel::Load(const std::u16string& path)
         CKeySelection& selection = m_selections[key];
         if (selection.m_type == KEYTYPE_MOUSE)
             selection.m_mod1 = selection.m_mod2 = 0;
-        m_values[key] = ComposeMappingValue(selection);
+        // Nothing chosen is how the editor stores a key it left alone, with an empty value;
+        // composing it would turn that into "Key()" and change the file on an unchanged save.
+        m_values[key] = selection == CKeySelection() ? std::u16string() : ComposeMappingValue(selection);
     }
     ResetView();
     return CEditorMessage();

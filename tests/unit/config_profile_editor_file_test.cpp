@@ -237,8 +237,46 @@ TEST_F(EditorProfileFileTest, RecordIsFoundByItsLine)
         EXPECT_TRUE(model.GetBehaviourValue(BEHAVIOUR_AUTO_RESTORE));
         EXPECT_FALSE(model.GetBehaviourValue(BEHAVIOUR_BRING_TO_TOP));
         EXPECT_EQ(model.GetValue(1), u"Key(i)");
-        EXPECT_EQ(model.GetValue(2), u"Key()");
+        // A key with nothing chosen stays unmapped.
+        EXPECT_EQ(model.GetValue(2), u"");
     }
+}
+
+TEST_F(EditorProfileFileTest, UnchangedSaveKeepsTheBytes)
+{
+    // Untouched keys, keys with a first modifier only ("Key()"), a mouse action, and both
+    // modifiers: what the editor wrote, it reads back and writes again byte for byte.
+    CProfileEditorModel editor(m_files, m_files);
+    editor.SetName(u"Same");
+    ASSERT_TRUE(editor.SetIdentificationText(u"same.exe"));
+    const struct {
+        size_t key;
+        CKeySelection selection;
+    } choices[] = {
+        {1, {3, KEYTYPE_ALPHABETICAL, 6, 4}},
+        {2, {0, KEYTYPE_ALPHABETICAL, 3, 0}},
+        {12, {3, KEYTYPE_MOUSE, 0, 0}},
+        {16, {0, KEYTYPE_FUNCTION, 0, 0}},
+    };
+    for (const auto& choice : choices) {
+        ASSERT_TRUE(editor.PressPhoneKey(choice.key));
+        ASSERT_TRUE(editor.ChooseKeyType(choice.selection.m_type));
+        ASSERT_TRUE(editor.ChooseKey(choice.selection.m_key));
+        if (choice.selection.m_type != KEYTYPE_MOUSE) {
+            ASSERT_TRUE(editor.ChooseFirstModifier(choice.selection.m_mod1));
+            if (choice.selection.m_mod2 != 0)
+                ASSERT_TRUE(editor.ChooseSecondModifier(choice.selection.m_mod2));
+        }
+    }
+    ASSERT_TRUE(editor.Save().Succeeded());
+    const std::string written = m_files.Text(Path(u"Same"));
+    ASSERT_NE(written.find("\r\n1=Key(c,shift,alt)\r\n2=Key()\r\n3=\r\n"), std::string::npos) << written;
+
+    CProfileEditorModel reopened(m_files, m_files);
+    ASSERT_TRUE(reopened.Load(Path(u"Same")).Succeeded());
+    EXPECT_EQ(reopened.GetValue(3), u"");
+    ASSERT_TRUE(reopened.Save().Succeeded());
+    EXPECT_EQ(m_files.Text(Path(u"Same")), written);
 }
 
 TEST_F(EditorProfileFileTest, MappingsAreRebuiltFromTheRecord)
