@@ -1,0 +1,262 @@
+"""The profile editor, reached as a user reaches it: the configuration sheet's Applications
+page opens it with New... or Edit. A profile made in it is written in the editor's exact file
+layout, is offered to the phone and plays its keys into the application; a profile it refuses
+to save leaves the folder as it was; an edited profile saved unchanged keeps its bytes."""
+
+import os
+import unittest
+
+import harness
+from harness import phonesim as ps
+from test_protocol import connect
+from test_tray import TRAY_CALLBACK, TRAY_ID, WM_RBUTTONUP
+
+SHEET = ["--class", "#32770", "--title", harness.CONFIG_SHEET_TITLE, "--visible"]
+EDITOR = ["--class", "#32770", "--title", "Application profile", "--visible"]
+PSM_SETCURSEL = 0x465
+PROFILE_LIST, NEW, EDIT = 1002, 1003, 1021
+TARGET_CLASS = "QuillantTarget"
+PROFILES_FOLDER = "C:\\Quillant\\Profiles\\"
+
+# Controls of the editor.
+NAME, IDENTIFICATION, ID_VALUE, BEHAVIOUR, TRUE = 1015, 1034, 1129, 1036, 1127
+KEY_TYPE, KEY, MOD1, MOD2, VALUE = 1125, 1035, 1176, 1177, 1213
+PHONE_1, PHONE_STAR, PHONE_HASH = 1042, 1051, 1054
+
+# Editor key order (0 to 9, RIGHT, LEFT, UP, DOWN, BUTTON, STAR, HASH) and file line order.
+EDITOR_KEYS = [str(d) for d in range(10)] + ["RIGHT", "LEFT", "UP", "DOWN", "BUTTON", "STAR", "HASH"]
+FILE_KEYS = ["RIGHT", "LEFT", "UP", "DOWN", "BUTTON"] + [str(d) for d in range(1, 10)] + ["STAR", "0", "HASH"]
+
+CTRL, VK_A, VK_C = 0x11, 0x41, 0x43
+
+
+def editor_file(name, mappings, class_name="", executable="", title="", auto_restore=False, bring_to_top=False):
+    """The bytes the editor writes. mappings: phone key name -> (value, key index, key type,
+    first modifier, second modifier)."""
+    lines = ["[Application]", 'Name="%s"' % name, 'Executable="%s"' % executable, 'Title="%s"' % title,
+             "AutoRestore=" + ("true" if auto_restore else "false"),
+             "BringToTop=" + ("true" if bring_to_top else "false"),
+             'ClassName="%s"' % class_name, "[KeyMapping]"]
+    lines += ["%s=%s" % (key, mappings.get(key, ("",))[0]) for key in FILE_KEYS]
+    chosen = [mappings.get(key, ("", 0, 0, 0, 0))[1:] for key in EDITOR_KEYS]
+    record = ("".join("%02d" % c[0] for c in chosen) + "".join("%d" % c[1] for c in chosen)
+              + "".join("%02d" % c[2] for c in chosen) + "".join("%d" % c[3] for c in chosen))
+    assert len(record) == 102
+    return ("\r\n".join(lines) + "\r\n#" + record).encode("ascii")
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class ProfileEditorTest(harness.ServerTestCase):
+    # -- driving the sheet and the editor
+
+    def tool(self, s, window, *args):
+        code, lines = s.wintool(*args, *window, "--timeout", int(harness.EVENT_LIMIT * 1000))
+        self.assertEqual(code, 0, "wintool %s: %s" % (" ".join(str(a) for a in args), lines))
+        return lines
+
+    def text(self, s, control):
+        lines = self.tool(s, EDITOR, "ctltext", control)
+        return lines[0] if lines else ""
+
+    def wait_text(self, s, control, wanted):
+        """Clicks and choices reach the editor as posted messages: the controls show their
+        outcome a moment later."""
+        harness.wait_until(lambda: self.text(s, control) == wanted, harness.EVENT_LIMIT,
+                           "control %d showing %r (it shows %r)" % (control, wanted, self.text(s, control)), poll=0.2)
+
+    def shown(self, s, control):
+        return [line[1:] for line in self.tool(s, EDITOR, "items", control) if line.startswith("*")]
+
+    def applications_page(self, s):
+        s.wait_window(*SHEET, limit=harness.START_LIMIT)
+        self.tool(s, SHEET, "post", hex(PSM_SETCURSEL), 1, 0)
+
+    def profile_names(self, s):
+        return [line[5:] for line in self.tool(s, SHEET, "items", PROFILE_LIST)]
+
+    def open_editor(self, s, button, entry=None):
+        if entry is not None:
+            self.tool(s, SHEET, "select", PROFILE_LIST, self.profile_names(s).index(entry))
+        self.tool(s, SHEET, "click", button)
+        s.wait_window(*EDITOR)
+
+    def save_editor(self, s):
+        self.tool(s, EDITOR, "press", "IDOK")
+        self.assertEqual(s.wintool("waitgone", *EDITOR, "--timeout", int(harness.EVENT_LIMIT * 1000))[0], 0,
+                         "the editor stayed open after Save")
+
+    def choose(self, s, control, text):
+        self.tool(s, EDITOR, "select", control, "=" + text)
+
+    def folder(self, s):
+        """Every file of the profile folder with its bytes."""
+        return {name: read_bytes(os.path.join(s.profiles_dir(), name)) for name in os.listdir(s.profiles_dir())}
+
+    def stray_files(self, s):
+        return [name for name in os.listdir(s.profiles_dir()) if not name.endswith(".ini")]
+
+    # -- tests
+
+    def test_new_profile_is_written_offered_to_the_phone_and_played(self):
+        with self.server(start=False, configure=None) as s:
+            target = s.start_target(class_name=TARGET_CLASS)
+            s.start_server()
+            self.applications_page(s)
+            self.open_editor(s, NEW)
+            s.screenshot("profile-editor-new")
+
+            self.tool(s, EDITOR, "settext", NAME, "Editor Target")
+            self.choose(s, IDENTIFICATION, "Window class name")
+            self.wait_text(s, 1204, "Identifies the application by its window class name, but usually it requires "
+                                    "special tools to acquire this name. Type in the window class name (case sensitive):")
+            self.tool(s, EDITOR, "settext", ID_VALUE, TARGET_CLASS)
+            self.choose(s, BEHAVIOUR, "BringToTop")
+            self.tool(s, EDITOR, "check", TRUE, 1)
+
+            # Phone key 1 is the key being edited when the editor opens.
+            self.assertEqual(self.tool(s, EDITOR, "state", PHONE_1), ["enabled=1 visible=1 checked=1"])
+            self.choose(s, KEY, "a")
+            self.wait_text(s, VALUE, "Key(a)")
+            self.tool(s, EDITOR, "click", PHONE_HASH)
+            self.wait_text(s, VALUE, "")
+            self.assertEqual(self.tool(s, EDITOR, "state", PHONE_1), ["enabled=1 visible=1 checked=0"])
+            self.assertEqual(self.tool(s, EDITOR, "state", PHONE_HASH), ["enabled=1 visible=1 checked=1"])
+            self.choose(s, KEY, "c")
+            self.choose(s, MOD1, "Control key")
+            self.wait_text(s, VALUE, "Key(c,ctrl)")
+            self.assertEqual(self.tool(s, EDITOR, "state", MOD2)[0].split()[0], "enabled=1")
+            s.screenshot("profile-editor-filled")
+            self.save_editor(s)
+
+            written = editor_file("Editor Target", {"1": ("Key(a)", 1, 0, 0, 0), "HASH": ("Key(c,ctrl)", 3, 0, 3, 0)},
+                                  class_name=TARGET_CLASS, bring_to_top=True)
+            path = os.path.join(s.profiles_dir(), "Editor Target.ini")
+            self.assertEqual(read_bytes(path), written)
+            self.assertEqual(self.stray_files(s), [], "temporary files left beside the profiles")
+            harness.wait_until(lambda: "Editor Target" in self.profile_names(s), harness.EVENT_LIMIT,
+                               "the new profile in the sheet's list")
+            s.close_config_sheet("IDOK")
+
+            phone = s.phone()
+            connect(self, phone)
+            self.assertEqual(phone.request_list(), [{"app_id": target.hwnd, "app_type": ps.APP_TYPE_PROFILE,
+                                                     "active": False, "name": "Editor Target"}])
+            self.assertEqual(phone.select(target.hwnd), (target.hwnd, "Editor Target"))
+            before = len(target.keys())
+            for key in ("1", "Hash"):
+                phone.send(ps.encode_key(ps.KEY_PRESSED, ps.key_code(key)))
+                phone.send(ps.encode_key(ps.KEY_RELEASED, ps.key_code(key)))
+            expected = [("down", VK_A, "-"), ("up", VK_A, "-"),
+                        ("down", CTRL, "C"), ("down", VK_C, "C"), ("up", VK_C, "C"), ("up", CTRL, "-")]
+            target.wait_events(lambda ev: len(target.keys()) >= before + len(expected), what="the mapped keys")
+            self.assertEqual([(k.replace("sys", ""), vk, m) for k, vk, m in target.keys()[before:]], expected)
+
+    def test_refused_saves_write_nothing_and_keep_the_editor_open(self):
+        with self.server(start=False, configure=None) as s:
+            s.write_profile("Target.ini", editor_file("Target", {}, class_name=TARGET_CLASS).decode("ascii"))
+            s.start_server()
+            self.applications_page(s)
+            before = self.folder(s)
+            self.open_editor(s, NEW)
+
+            invalid = " contains an invalid path."
+            cases = [
+                ("", TARGET_CLASS, "You must enter a name for the profile."),
+                ("Nameless", "", "You must enter the executable of the application, or a window title, or a class name"),
+                ("a:b", TARGET_CLASS, PROFILES_FOLDER + "a:b.ini" + invalid),
+                ("con", TARGET_CLASS, PROFILES_FOLDER + "con.ini" + invalid),
+                ("Target", TARGET_CLASS,
+                 "Profile with that name already exists. Please use\na different name or delete existing profile first."),
+            ]
+            for name, executable, message in cases:
+                with self.subTest(name=name, executable=executable):
+                    self.tool(s, EDITOR, "settext", NAME, name)
+                    self.tool(s, EDITOR, "settext", ID_VALUE, executable)
+                    self.tool(s, EDITOR, "press", "IDOK")
+                    first_line = message.split("\n")[0]
+                    self.assertEqual(s.message_box(first_line), message)
+                    s.press("IDOK", first_line)
+                    self.assertEqual(s.wintool("find", *EDITOR)[0], 0, "the editor closed")
+                    self.assertEqual(self.folder(s), before)
+
+            # A failed write: the folder is gone, so the file cannot be made; nothing is left
+            # behind once the folder is back.
+            hidden = s.profiles_dir() + ".away"
+            os.rename(s.profiles_dir(), hidden)
+            try:
+                self.tool(s, EDITOR, "settext", NAME, "Fresh")
+                self.tool(s, EDITOR, "press", "IDOK")
+                message = PROFILES_FOLDER + "Fresh.ini" + invalid
+                self.assertEqual(s.message_box(message), message)
+                s.press("IDOK", message)
+            finally:
+                os.rename(hidden, s.profiles_dir())
+            self.assertEqual(s.wintool("find", *EDITOR)[0], 0, "the editor closed")
+            self.assertEqual(self.folder(s), before)
+
+            # Exit while the editor is open ends the editor and the sheet as if cancelled.
+            code, lines = s.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID,
+                                    hex(WM_RBUTTONUP))
+            self.assertEqual(code, 0, lines)
+            s.wait_window("--class", "#32768", "--visible")
+            self.assertEqual(s.wintool("choose", "&Exit")[0], 0)
+            s.message_box("Do you really want to exit Tarvo Quillant?")
+            self.assertEqual(s.wintool("find", *EDITOR)[0], 1, "the editor is still open")
+            self.assertEqual(s.wintool("find", *SHEET)[0], 1, "the sheet is still open")
+            s.press("IDNO", "Do you really want to exit Tarvo Quillant?")
+            s.assert_responsive()
+            self.assertEqual(self.folder(s), before)
+
+    def test_edit_shows_the_stored_choices_and_an_unchanged_save_keeps_the_bytes(self):
+        mappings = {
+            "1": ("Key(c,shift,alt)", 3, 0, 6, 4),
+            "5": ("Key(F5)", 5, 4, 0, 0),
+            "UP": ("Mouse(Up)", 3, 6, 0, 0),
+            "STAR": ("Key(left,lctrl,lshift)", 1, 3, 4, 2),
+        }
+        stored = editor_file("Edited", mappings, executable="app.exe", auto_restore=True)
+        with self.server(start=False, configure=None) as s:
+            s.write_profile("Edited.ini", stored.decode("ascii"))
+            s.write_profile("By hand.ini", harness.profile_text("By hand", [("1", "KEY(A)")], class_name="X"))
+            s.start_server()
+            self.applications_page(s)
+
+            # A file without the editor's record cannot be edited.
+            self.open_editor_refused(s, "By hand")
+
+            self.open_editor(s, EDIT, entry="Edited")
+            self.assertEqual(self.text(s, NAME), "Edited")
+            self.assertEqual(self.shown(s, IDENTIFICATION), ["Executable"])
+            self.assertEqual(self.text(s, ID_VALUE), "app.exe")
+            self.assertEqual(self.text(s, VALUE), "Key(c,shift,alt)")
+            self.assertEqual([self.shown(s, c) for c in (KEY_TYPE, KEY, MOD1, MOD2)],
+                             [["Alphabetical keys"], ["c"], ["Shift key"], ["Alt key"]])
+            # Another kind of identification cannot be typed while the executable is set.
+            self.choose(s, IDENTIFICATION, "Window title")
+            harness.wait_until(lambda: self.tool(s, EDITOR, "state", ID_VALUE)[0].startswith("enabled=0"),
+                               harness.EVENT_LIMIT, "the title field disabled")
+            self.choose(s, IDENTIFICATION, "Executable")
+
+            self.tool(s, EDITOR, "click", PHONE_STAR)
+            self.wait_text(s, VALUE, "Key(left,lctrl,lshift)")
+            self.assertEqual([self.shown(s, c) for c in (KEY_TYPE, KEY, MOD1, MOD2)],
+                             [["Arrow keys"], ["Left key"], ["Left control key"], ["Left shift key"]])
+            s.screenshot("profile-editor-edit")
+            self.save_editor(s)
+            self.assertEqual(read_bytes(os.path.join(s.profiles_dir(), "Edited.ini")), stored)
+            s.close_config_sheet("IDCANCEL")
+
+    def open_editor_refused(self, s, entry):
+        self.tool(s, SHEET, "select", PROFILE_LIST, self.profile_names(s).index(entry))
+        self.tool(s, SHEET, "click", EDIT)
+        self.assertEqual(s.message_box("File cannot be modified"), "File cannot be modified")
+        s.press("IDOK", "File cannot be modified")
+        self.assertEqual(s.wintool("find", *EDITOR)[0], 1, "an editor opened on a file it cannot read back")
+
+
+if __name__ == "__main__":
+    unittest.main()
