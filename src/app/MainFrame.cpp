@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "app/HelpFile.h"
 #include "app/ResourceText.h"
 #include "appctl/AppMgr.h"
 #include "platform/win32/WideText.h"
@@ -195,6 +196,9 @@ void CMainFrame::ShowDisplay(Display display)
 void CMainFrame::OnCommand(UINT command)
 {
     switch (command) {
+    case ID_APP_HELP:
+        ShowHelpContents(m_window);
+        break;
     case ID_APP_EXIT:
         ::PostMessageW(m_window, WM_CLOSE, 0, 0);
         break;
@@ -281,6 +285,7 @@ void CMainFrame::OnClose()
     m_protocolServer.Stop();
     DisconnectPowerPoint();
     m_trayIcon.Remove();
+    CloseAllHelp();
     ::DestroyWindow(m_window);
 }
 
