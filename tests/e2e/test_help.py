@@ -6,6 +6,7 @@ import subprocess
 import unittest
 
 import harness
+from test_tray import CONFIRM, choose_exit
 
 TRAY_CALLBACK = 0x464
 TRAY_ID = 130
@@ -43,7 +44,7 @@ def keep_screenshot(session, name):
 
 
 class TrayHelpTest(harness.ServerTestCase):
-    def test_help_opens_the_help_file_at_its_contents_and_again_brings_no_second_window(self):
+    def test_help_opens_the_help_file_at_its_contents_once_and_exit_closes_it(self):
         with self.server() as s:
             choose_tray_item(s, "&Help...")
             # The title comes from the help file itself, so this is our file in the viewer.
@@ -55,6 +56,12 @@ class TrayHelpTest(harness.ServerTestCase):
             choose_tray_item(s, "&Help...")
             s.assert_responsive()
             self.assertEqual(help_windows(s), 1, "a second Help opened another help window")
+
+            # Exit with help open: the help window goes and the program ends cleanly.
+            choose_exit(s)
+            s.press("IDYES", CONFIRM)
+            self.assertEqual(s.server.wait_exit(harness.EVENT_LIMIT), 0)
+            self.assertEqual(help_windows(s), 0)
 
     def test_without_the_help_file_help_says_it_failed_and_the_server_goes_on(self):
         with self.server(start=False) as s:
