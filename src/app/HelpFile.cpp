@@ -16,7 +16,8 @@ constexpr wchar_t kPopupTextFile[] = L"::/cshelp.txt";
 
 // Topics opened for a context id where the viewer cannot show text pop-ups. Kept here rather
 // than in a compiled [MAP]/[ALIAS] of the help project: chmcmd stores such maps with the build
-// machine's absolute paths and one id per topic, so HH_HELP_CONTEXT could not find the topics.
+// machine's absolute paths and allows only one id per topic, so HH_HELP_CONTEXT could not find
+// the topics.
 // Page controls carry 0x80000000 + 0x10000 x dialog + control.
 struct ContextTopic {
     DWORD first;
@@ -41,7 +42,8 @@ public:
     {
         if (m_module) {
             // GetProcAddress returns a generic function pointer; the cast gives it its real type.
-            m_htmlHelp = reinterpret_cast<HtmlHelpProc>(reinterpret_cast<void*>(::GetProcAddress(m_module, "HtmlHelpW")));
+            const FARPROC proc = ::GetProcAddress(m_module, "HtmlHelpW");
+            m_htmlHelp = reinterpret_cast<HtmlHelpProc>(reinterpret_cast<void*>(proc));
         }
     }
     ~CHtmlHelpLibrary()
