@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "app/HelpFile.h"
 #include "app/ResourceText.h"
 #include "appctl/AppMgr.h"
 #include "appctl/AppMgrGeneric.h"
@@ -196,6 +197,9 @@ void CMainFrame::ShowDisplay(Display display)
 void CMainFrame::OnCommand(UINT command)
 {
     switch (command) {
+    case ID_APP_HELP:
+        ShowHelpContents(m_window);
+        break;
     case ID_APP_CONFIGURE:
         Configure();
         break;
@@ -303,6 +307,7 @@ void CMainFrame::OnClose()
     m_protocolServer.Stop();
     DisconnectPowerPoint();
     m_trayIcon.Remove();
+    CloseAllHelp();
     ::DestroyWindow(m_window);
 }
 
