@@ -1,8 +1,7 @@
 """The tray menu's Help: the HTML Help window opens on the program's own help file, and a
-missing help file is reported. QUILLANT_E2E_SHOTS=<folder> keeps a screenshot of the window."""
+missing help file is reported. QUILLANT_E2E_SCREENSHOTS=<folder> keeps a screenshot of the window."""
 
 import os
-import subprocess
 import unittest
 
 import harness
@@ -33,23 +32,13 @@ def help_windows(session):
     return int(lines[0])
 
 
-def keep_screenshot(session, name):
-    folder = os.environ.get("QUILLANT_E2E_SHOTS")
-    if not folder:
-        return
-    os.makedirs(folder, exist_ok=True)
-    env = dict(os.environ, DISPLAY=session.display)
-    subprocess.run(["import", "-window", "root", os.path.join(folder, name)], env=env, check=True,
-                   timeout=harness.EVENT_LIMIT)
-
-
 class TrayHelpTest(harness.ServerTestCase):
     def test_help_opens_the_help_file_at_its_contents_once_and_exit_closes_it(self):
         with self.server() as s:
             choose_tray_item(s, "&Help...")
             # The title comes from the help file itself, so this is our file in the viewer.
             s.wait_window(*HELP_WINDOW, limit=harness.START_LIMIT)
-            keep_screenshot(s, "help-contents.png")
+            s.screenshot("help-contents")
             self.assertEqual(s.count_message_boxes(), 0)
             s.assert_responsive()
 
