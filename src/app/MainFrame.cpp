@@ -4,7 +4,9 @@
 
 #include <exception>
 
+#include "app/AboutDlg.h"
 #include "app/ResourceText.h"
+#include "app/SplashWnd.h"
 #include "appctl/AppMgr.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Automation.h"
@@ -17,6 +19,7 @@ namespace {
 constexpr UINT kPollPeriodMilliseconds = 3000;
 // The pointer-motion clock of the action player.
 constexpr UINT kMotionPeriodMilliseconds = 55;
+constexpr UINT kSplashMilliseconds = 1500;
 
 }  // namespace
 
@@ -149,6 +152,7 @@ bool CMainFrame::OnCreate()
     m_portFailureShown = false;
     m_protocolServer.SetOwner(this);
     StartLink();
+    ShowSplashScreen(m_window, kSplashMilliseconds);
     return true;
 }
 
@@ -195,6 +199,9 @@ void CMainFrame::ShowDisplay(Display display)
 void CMainFrame::OnCommand(UINT command)
 {
     switch (command) {
+    case ID_APP_ABOUT:
+        CAboutDlg().DoModal(nullptr);
+        break;
     case ID_APP_EXIT:
         ::PostMessageW(m_window, WM_CLOSE, 0, 0);
         break;

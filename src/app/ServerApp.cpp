@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/ResourceText.h"
+#include "app/SplashWnd.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -13,6 +14,7 @@ CServerApp::~CServerApp() = default;
 bool CServerApp::InitInstance(const std::u16string& commandLine)
 {
     m_splashEnabled = !EndsWithNoSplash(commandLine);
+    EnableSplashScreen(m_splashEnabled);
 
     m_instanceMutex.Reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -29,9 +31,9 @@ bool CServerApp::InitInstance(const std::u16string& commandLine)
     return true;
 }
 
-bool CServerApp::PreTranslateMessage(MSG& /*message*/)
+bool CServerApp::PreTranslateMessage(MSG& message)
 {
-    return false;
+    return PreTranslateAppMessage(message);
 }
 
 int CServerApp::Run()
