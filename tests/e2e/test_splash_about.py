@@ -1,4 +1,6 @@
-"""The splash picture at start and the About box from the tray menu."""
+"""The splash picture at start and the About box from the tray menu.
+
+QUILLANT_E2E_SHOTS=DIR saves a screenshot of the open About box there, for a look by eye."""
 
 import os
 import subprocess
