@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/HelpFile.h"
 #include "app/ResourceText.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
@@ -12,6 +13,10 @@ namespace {
 LRESULT CALLBACK SheetSubclassProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR /*data*/)
 {
+    if (message == WM_HELP) {
+        ShowContextHelp(*reinterpret_cast<const HELPINFO*>(lParam));
+        return TRUE;
+    }
     if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(sheet, &SheetSubclassProc, id);
     return ::DefSubclassProc(sheet, message, wParam, lParam);

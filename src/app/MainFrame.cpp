@@ -4,7 +4,10 @@
 
 #include <exception>
 
+#include "app/AboutDlg.h"
+#include "app/HelpFile.h"
 #include "app/ResourceText.h"
+#include "app/SplashWnd.h"
 #include "appctl/AppMgr.h"
 #include "appctl/AppMgrGeneric.h"
 #include "platform/win32/WideText.h"
@@ -18,6 +21,7 @@ namespace {
 constexpr UINT kPollPeriodMilliseconds = 3000;
 // The pointer-motion clock of the action player.
 constexpr UINT kMotionPeriodMilliseconds = 55;
+constexpr UINT kSplashMilliseconds = 1500;
 
 }  // namespace
 
@@ -150,6 +154,7 @@ bool CMainFrame::OnCreate()
     m_portFailureShown = false;
     m_protocolServer.SetOwner(this);
     StartLink();
+    ShowSplashScreen(m_window, kSplashMilliseconds);
     return true;
 }
 
@@ -196,6 +201,12 @@ void CMainFrame::ShowDisplay(Display display)
 void CMainFrame::OnCommand(UINT command)
 {
     switch (command) {
+    case ID_APP_ABOUT:
+        ShowAbout();
+        break;
+    case ID_APP_HELP:
+        ShowHelpContents(m_window);
+        break;
     case ID_APP_CONFIGURE:
         Configure();
         break;
@@ -303,6 +314,7 @@ void CMainFrame::OnClose()
     m_protocolServer.Stop();
     DisconnectPowerPoint();
     m_trayIcon.Remove();
+    CloseAllHelp();
     ::DestroyWindow(m_window);
 }
 
@@ -310,6 +322,21 @@ void CMainFrame::ScheduleConfigure(UINT milliseconds)
 {
     // A timer rather than a wait: the link, the tray and the splash keep working meanwhile.
     ::SetTimer(m_window, kConfigureTimer, milliseconds, nullptr);
+}
+
+void CMainFrame::ShowAbout()
+{
+    // A second About while the box is open brings that box forward instead.
+    if (m_aboutBox) {
+        if (const HWND window = m_aboutBox->GetWindow()) {
+            ::SetForegroundWindow(window);
+        }
+        return;
+    }
+    CAboutDlg dialog;
+    m_aboutBox = &dialog;
+    dialog.DoModal(nullptr);
+    m_aboutBox = nullptr;
 }
 
 void CMainFrame::Configure()

@@ -25,6 +25,7 @@
 #include "presentation/PresentationShell.h"
 #include "serial/LinkNotify.h"
 
+class CAboutDlg;
 class CAppMgr;
 
 // The program's one long-lived window. Never visible: it owns the settings, the tray icon and
@@ -89,6 +90,7 @@ private:
     void OnPortFailed();
     void OnClose();
     void Configure();
+    void ShowAbout();
     void ApplyProfilesToManagers();
     void ShowDisplay(Display display);
     void StartLink();
@@ -106,6 +108,7 @@ private:
     CActionPlayer m_player{m_input, [this] { return m_settings.GetMouseSpeed(); }};
     bool m_portFailureShown = false;
     CConfigDialog* m_configDialog = nullptr;  // the sheet while it is open
+    CAboutDlg* m_aboutBox = nullptr;          // the About box while it is open
     bool m_closeConfirmed = false;            // the user agreed to exit while the sheet was open
     CAppMgr* m_currentManager = nullptr;
     CNotifyIcon m_trayIcon;

@@ -1,5 +1,6 @@
 #include "app/PropertyPage.h"
 
+#include "app/HelpFile.h"
 #include "resource.h"
 
 CPropertyPage::CPropertyPage(UINT templateId) : m_templateId(templateId) {}
@@ -55,10 +56,18 @@ INT_PTR CPropertyPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITDIALOG:
         OnInitDialog();
         return TRUE;
+    case WM_HELP:
+        // F1 or the caption's "?" on a control of the page.
+        ShowContextHelp(*reinterpret_cast<const HELPINFO*>(lParam));
+        return TRUE;
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     case WM_NOTIFY: {
         const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.code == PSN_HELP) {
+            ShowHelpContents(GetSheet());
+            return TRUE;
+        }
         if (header.code == PSN_APPLY) {
             OnApply();
             ::SetWindowLongPtrW(m_window, DWLP_MSGRESULT, PSNRET_NOERROR);

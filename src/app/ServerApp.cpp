@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/ResourceText.h"
+#include "app/SplashWnd.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -22,6 +23,7 @@ CServerApp::~CServerApp() = default;
 bool CServerApp::InitInstance(const std::u16string& commandLine)
 {
     m_splashEnabled = !EndsWithNoSplash(commandLine);
+    EnableSplashScreen(m_splashEnabled);
 
     m_instanceMutex.Reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -45,9 +47,9 @@ bool CServerApp::InitInstance(const std::u16string& commandLine)
     return true;
 }
 
-bool CServerApp::PreTranslateMessage(MSG& /*message*/)
+bool CServerApp::PreTranslateMessage(MSG& message)
 {
-    return false;
+    return PreTranslateAppMessage(message);
 }
 
 int CServerApp::Run()

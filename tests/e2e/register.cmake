@@ -29,7 +29,7 @@ set_tests_properties(e2e_template_cleanup PROPERTIES FIXTURES_CLEANUP quillant_w
   ENVIRONMENT "${QUILLANT_E2E_ENV}")
 
 # Tests that need no Wine (the simulator's codec, the shim on a bare pty).
-set(QUILLANT_E2E_OFFLINE test_phonesim test_modemshim)
+set(QUILLANT_E2E_OFFLINE test_phonesim test_modemshim test_helpfile)
 
 file(GLOB QUILLANT_E2E_TESTS CONFIGURE_DEPENDS ${QUILLANT_E2E_DIR}/test_*.py)
 foreach(test_file ${QUILLANT_E2E_TESTS})

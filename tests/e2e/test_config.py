@@ -11,6 +11,8 @@ from test_tray import TRAY_CALLBACK, TRAY_ID, WM_RBUTTONUP
 
 SHEET = ["--class", "#32770", "--title", harness.CONFIG_SHEET_TITLE, "--visible"]
 PSM_SETCURSEL = 0x465
+WM_CLOSE = 0x0010
+HELP_BUTTON = 9  # the sheet's Help button
 RUN_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run"
 TARGET_CLASS = "QuillantTarget"
 CONFIRM_DELETE = "This will delete the selected profile permanently."
@@ -203,6 +205,21 @@ class ConfigSheetTest(harness.ServerTestCase):
             harness.wait_until(lambda: "Target" not in [n for n, _ in self.profile_entries(s)], harness.EVENT_LIMIT,
                                "the entry removed from the list")
             s.close_config_sheet("IDCANCEL")
+
+    def test_f1_and_the_help_button_open_the_help(self):
+        with self.server(configure=None) as s:
+            self.wait_sheet(s)
+            help_window = ["--class", "HH Parent", "--title", "Tarvo Quillant Help", "--visible"]
+            # F1 on the port list, which has the focus when the sheet opens.
+            code, lines = s.wintool("inject", 0x70, 1, 20)
+            self.assertEqual(code, 0, lines)
+            s.wait_window(*help_window, limit=harness.START_LIMIT)
+            s.wintool("post", *help_window, hex(WM_CLOSE), 0, 0)
+            self.assertEqual(s.wintool("waitgone", *help_window, "--timeout", int(harness.EVENT_LIMIT * 1000))[0], 0)
+
+            self.tool(s, "click", HELP_BUTTON)
+            s.wait_window(*help_window, limit=harness.START_LIMIT)
+            s.assert_responsive()
 
     def test_exit_while_the_sheet_is_open_closes_it_first(self):
         with self.server(configure=None) as s:

@@ -1,0 +1,68 @@
+"""The tray menu's Help: the HTML Help window opens on the program's own help file, and a
+missing help file is reported. QUILLANT_E2E_SCREENSHOTS=<folder> keeps a screenshot of the window."""
+
+import os
+import unittest
+
+import harness
+from test_tray import CONFIRM, choose_exit
+
+TRAY_CALLBACK = 0x464
+TRAY_ID = 130
+WM_RBUTTONUP = 0x205
+HELP_WINDOW = ["--class", "HH Parent", "--title", "Tarvo Quillant Help", "--visible"]
+HELP_FAILED = "Failed to launch help."
+
+
+def choose_tray_item(session, item):
+    code, lines = session.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID, hex(WM_RBUTTONUP))
+    if code != 0:
+        raise harness.HarnessError("no tray window to right-click (wintool %d %s)" % (code, lines))
+    session.wait_window("--class", "#32768", "--visible")
+    code, lines = session.wintool("choose", item)
+    if code != 0:
+        raise harness.HarnessError("could not choose %s (wintool %d %s)" % (item, code, lines))
+    session.wintool("waitgone", "--class", "#32768", "--visible")
+
+
+def help_windows(session):
+    code, lines = session.wintool("count", *HELP_WINDOW)
+    if code != 0 or not lines:
+        raise harness.HarnessError("wintool count failed (%d %s)" % (code, lines))
+    return int(lines[0])
+
+
+class TrayHelpTest(harness.ServerTestCase):
+    def test_help_opens_the_help_file_at_its_contents_once_and_exit_closes_it(self):
+        with self.server() as s:
+            choose_tray_item(s, "&Help...")
+            # The title comes from the help file itself, so this is our file in the viewer.
+            s.wait_window(*HELP_WINDOW, limit=harness.START_LIMIT)
+            s.screenshot("help-contents")
+            self.assertEqual(s.count_message_boxes(), 0)
+            s.assert_responsive()
+
+            choose_tray_item(s, "&Help...")
+            s.assert_responsive()
+            self.assertEqual(help_windows(s), 1, "a second Help opened another help window")
+
+            # Exit with help open: the help window goes and the program ends cleanly.
+            choose_exit(s)
+            s.press("IDYES", CONFIRM)
+            self.assertEqual(s.server.wait_exit(harness.EVENT_LIMIT), 0)
+            self.assertEqual(help_windows(s), 0)
+
+    def test_without_the_help_file_help_says_it_failed_and_the_server_goes_on(self):
+        with self.server(start=False) as s:
+            os.remove(os.path.join(os.path.dirname(s.installed_exe), "Quillant.chm"))
+            s.start_server()
+            choose_tray_item(s, "&Help...")
+            self.assertIn(HELP_FAILED, s.message_box(HELP_FAILED))
+            s.press("IDOK", HELP_FAILED)
+            self.assertTrue(s.server.alive())
+            s.assert_responsive()
+            self.assertEqual(help_windows(s), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
