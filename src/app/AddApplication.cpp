@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "app/HelpFile.h"
 #include "app/ResourceText.h"
 #include "config/EditorLists.h"
 #include "platform/win32/WideText.h"
@@ -116,6 +117,11 @@ INT_PTR CAddApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM)
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return TRUE;
+    case WM_HELP:
+        // The editor's controls have no topics of their own: F1 opens the help as its Help
+        // button does.
+        ShowHelpContents(m_dialog);
+        return TRUE;
     default:
         return FALSE;
     }
@@ -156,8 +162,7 @@ void CAddApplication::OnCommand(int id, int code)
         ::EndDialog(m_dialog, IDCANCEL);
         return;
     case IDC_EDITOR_HELP:
-        // HELP CALL SITE: open the help file's contents here (ShowHelpContents(m_dialog)) once
-        // the help module is part of the program.
+        ShowHelpContents(m_dialog);
         return;
     case IDC_EDITOR_NAME:
         if (code == EN_CHANGE) {

@@ -14,12 +14,13 @@ from test_tray import TRAY_CALLBACK, TRAY_ID, WM_RBUTTONUP
 SHEET = ["--class", "#32770", "--title", harness.CONFIG_SHEET_TITLE, "--visible"]
 EDITOR = ["--class", "#32770", "--title", "Application profile", "--visible"]
 PSM_SETCURSEL = 0x465
+HELP_WINDOW = ["--class", "HH Parent", "--title", "Tarvo Quillant Help", "--visible"]
 PROFILE_LIST, NEW, EDIT = 1002, 1003, 1021
 TARGET_CLASS = "QuillantTarget"
 PROFILES_FOLDER = "C:\\Quillant\\Profiles\\"
 
 # Controls of the editor.
-NAME, IDENTIFICATION, ID_VALUE, BEHAVIOUR, TRUE = 1015, 1034, 1129, 1036, 1127
+NAME, IDENTIFICATION, ID_VALUE, BEHAVIOUR, TRUE, HELP = 1015, 1034, 1129, 1036, 1127, 1041
 KEY_TYPE, KEY, MOD1, MOD2, VALUE = 1125, 1035, 1176, 1177, 1213
 PHONE_1, PHONE_STAR, PHONE_HASH = 1042, 1051, 1054
 
@@ -155,13 +156,18 @@ class ProfileEditorTest(harness.ServerTestCase):
             target.wait_events(lambda ev: len(target.keys()) >= before + len(expected), what="the mapped keys")
             self.assertEqual([(k.replace("sys", ""), vk, m) for k, vk, m in target.keys()[before:]], expected)
 
-    def test_refused_saves_write_nothing_and_keep_the_editor_open(self):
+    def test_help_and_refused_saves_keep_the_editor_open_and_write_nothing(self):
         with self.server(start=False, configure=None) as s:
             s.write_profile("Target.ini", editor_file("Target", {}, class_name=TARGET_CLASS).decode("ascii"))
             s.start_server()
             self.applications_page(s)
             before = self.folder(s)
             self.open_editor(s, NEW)
+
+            # Help opens the help file and leaves the editor as it was.
+            self.tool(s, EDITOR, "click", HELP)
+            s.wait_window(*HELP_WINDOW, limit=harness.START_LIMIT)
+            self.assertEqual(s.wintool("find", *EDITOR)[0], 0, "the editor closed")
 
             invalid = " contains an invalid path."
             cases = [
