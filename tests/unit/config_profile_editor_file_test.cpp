@@ -264,8 +264,9 @@ TEST_F(EditorProfileFileTest, UnchangedSaveKeepsTheBytes)
         ASSERT_TRUE(editor.ChooseKey(choice.selection.m_key));
         if (choice.selection.m_type != KEYTYPE_MOUSE) {
             ASSERT_TRUE(editor.ChooseFirstModifier(choice.selection.m_mod1));
-            if (choice.selection.m_mod2 != 0)
+            if (choice.selection.m_mod2 != 0) {
                 ASSERT_TRUE(editor.ChooseSecondModifier(choice.selection.m_mod2));
+            }
         }
     }
     ASSERT_TRUE(editor.Save().Succeeded());
