@@ -39,17 +39,26 @@ def entries(files, folders):
 
 
 def write_zip(out, pairs, top):
+    """Writes a temporary file and renames it: a failure leaves neither half an archive nor an
+    old one that looks new."""
     temp = out + ".new"
-    with zipfile.ZipFile(temp, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:
-        for name, path in pairs:
-            # Zip times start in 1980 and have no time zone: the file's UTC time, clamped.
-            stamp = time.gmtime(max(os.path.getmtime(path), 315532800))[:6]
-            info = zipfile.ZipInfo("%s/%s" % (top, name), date_time=stamp)
-            info.compress_type = zipfile.ZIP_DEFLATED
-            info.external_attr = 0o644 << 16
-            with open(path, "rb") as f:
-                archive.writestr(info, f.read())
-    os.replace(temp, out)
+    if os.path.exists(out):
+        os.remove(out)
+    try:
+        with zipfile.ZipFile(temp, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:
+            for name, path in pairs:
+                # Zip times start in 1980 and have no time zone: the file's UTC time, clamped.
+                stamp = time.gmtime(max(os.path.getmtime(path), 315532800))[:6]
+                info = zipfile.ZipInfo("%s/%s" % (top, name), date_time=stamp)
+                info.compress_type = zipfile.ZIP_DEFLATED
+                info.external_attr = 0o644 << 16
+                with open(path, "rb") as f:
+                    archive.writestr(info, f.read())
+        os.replace(temp, out)
+    except BaseException:
+        if os.path.exists(temp):
+            os.remove(temp)
+        raise
 
 
 def main(argv=None):
