@@ -4,6 +4,7 @@ silent uninstalls that remove what setup made and keep what the user made."""
 
 import filecmp
 import os
+import subprocess
 import unittest
 
 import harness
@@ -175,6 +176,41 @@ class InstallerTest(harness.ServerTestCase):
             self.assertEqual(s.run_program(inst.uninstaller, ["/S"], log_name="uninstall.log"), EXIT_OK)
             harness.wait_until(lambda: not os.path.exists(inst.dir), harness.START_LIMIT, "the install folder to go")
             self.assert_uninstalled(inst)
+
+    def test_uninstall_asks_before_removing_the_users_profiles_and_settings(self):
+        with self.server(start=False) as s:
+            inst = Installation(s, all_users=False)
+            self.assertEqual(inst.setup("/S"), EXIT_OK)
+            s.installed_exe = inst.exe
+            s.write_profile("Mine.ini", harness.profile_text("Mine", [("Up", "KEY(up)")], executable="mine.exe"))
+
+            args = ("_?=" + inst.win_dir).split(" ")
+            with open(os.path.join(s.workdir, "uninstall.log"), "ab") as log:
+                proc = subprocess.Popen(["wine", inst.uninstaller] + args, env=s.env(), stdin=subprocess.DEVNULL,
+                                        stdout=log, stderr=log)
+            try:
+                limit = int(harness.EVENT_LIMIT * 1000)
+                # One window at a time: the uninstaller's own (MUI titles it with a trailing
+                # blank, so no title filter), then its questions.
+                wizard = ["--class", "#32770", "--visible"]
+                for button, filters in [
+                    ("IDOK", wizard),                                        # "Uninstall" on the first page
+                    ("IDYES", wizard + ["--text", "Remove them too?"]),  # the user's profiles: remove
+                    ("IDNO", wizard + ["--text", "settings too"]),       # the settings: keep
+                ]:
+                    code, lines = s.wintool("press", button, *filters, "--timeout", limit)
+                    self.assertEqual(code, 0, "could not press %s on %s: %s\n%s" % (button, filters, lines,
+                                                                                   "\n".join(s.windows())))
+                code, lines = s.wintool("wait", *wizard, "--text", "Completed", "--timeout", limit)
+                self.assertEqual(code, 0, "the uninstaller did not complete: %s" % "\n".join(s.windows()))
+                s.wintool("press", "IDOK", *wizard, "--timeout", limit)  # Close
+                self.assertEqual(proc.wait(harness.START_LIMIT), EXIT_OK)
+            finally:
+                if proc.poll() is None:
+                    proc.kill()
+                    proc.wait()
+            self.assert_uninstalled(inst, left={"Uninstall.exe"})
+            self.assertEqual(s.reg_query("Serial Port"), "COM5")
 
     def test_log_on_entry_follows_the_option_and_otherwise_stays_as_it_was(self):
         with self.server(start=False) as s:
