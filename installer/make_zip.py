@@ -18,15 +18,15 @@ import zipfile
 def entries(files, folders):
     """(archive name, path) pairs: the named files as given, then each folder's *.ini sorted."""
     result = []
-    for spec in files:
-        name, sep, path = spec.partition("=")
+    for item in files:
+        name, sep, path = item.partition("=")
         if not sep or not name or not path:
-            raise ValueError("expected NAME=PATH, got %r" % spec)
+            raise ValueError("expected NAME=PATH, got %r" % item)
         result.append((name, path))
-    for spec in folders:
-        name, sep, folder = spec.partition("=")
+    for item in folders:
+        name, sep, folder = item.partition("=")
         if not sep or not name or not folder:
-            raise ValueError("expected NAME=DIR, got %r" % spec)
+            raise ValueError("expected NAME=DIR, got %r" % item)
         inis = sorted(f for f in os.listdir(folder) if f.lower().endswith(".ini")
                       and os.path.isfile(os.path.join(folder, f)))
         if not inis:
