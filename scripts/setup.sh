@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils socat xdotool imagemagick python3
-  fp-utils
+  fp-utils nsis
 )
 
 missing=()

@@ -602,6 +602,27 @@ class Session:
                 out.seek(0)
                 raise HarnessError("reg add %s %s failed: %s" % (key, name, out.read().decode(errors="replace")))
 
+    def run_program(self, program, args=(), limit=START_LIMIT, log_name="program.log"):
+        """Runs a Windows program in the prefix to its end; returns its exit code. Output is
+        appended to <log_name> in the session folder."""
+        with open(os.path.join(self.workdir, log_name), "ab") as log:
+            proc = subprocess.run(["wine", program] + [str(a) for a in args], env=self.env(),
+                                  stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=limit)
+        return proc.returncode
+
+    def windows_user(self):
+        """The name of the prefix's user (its folder under C:\\users)."""
+        users = [d for d in os.listdir(os.path.join(self.prefix, "drive_c", "users")) if d.lower() != "public"]
+        if len(users) != 1:
+            raise HarnessError("expected one user folder in the prefix, found %s" % users)
+        return users[0]
+
+    def unix_path(self, path):
+        """Where a C: path of the prefix lies on Linux."""
+        if not re.match(r"^[Cc]:\\", path):
+            raise HarnessError("not a C: path: %r" % path)
+        return os.path.join(self.prefix, "drive_c", *[p for p in path[3:].split("\\") if p])
+
     def add_port(self, com_name):
         """A second pty pair mapped as `com_name` (e.g. "com6"); returns the phone end's path.
         It lives until the session ends."""
