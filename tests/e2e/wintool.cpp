@@ -15,7 +15,10 @@
 //   wintool foreground                        prints the foreground window (exit 1: none)
 //   wintool inject   <vk> <count> <gap ms>    <count> key presses (down, up) with keybd_event,
 //                                             each half <gap ms> apart; prints "<ns> down|up"
-//                                             (QueryPerformanceCounter) just before each call
+//                                             (QueryPerformanceCounter) just before each call;
+//                                             with filters it first waits for the window
+//                                             ("<ns> seen"), and with --untilgone then waits
+//                                             until that window is gone ("<ns> gone")
 //
 // Controls of a dialog (the first top-level window matching the filters; the control is
 // found by its id among all its descendants, so property-sheet pages are searched too):
@@ -202,7 +205,10 @@ std::string Describe(HWND hwnd)
 struct Options {
     Filter filter;
     DWORD timeoutMs = 10000;
+    bool untilGone = false;
     std::vector<std::string> positional;
+
+    bool HasFilter() const { return filter.hasClass || filter.hasTitle || filter.hasText; }
 };
 
 bool ParseNumber(const std::string& text, unsigned long long* value)
@@ -230,6 +236,8 @@ bool ParseOptions(int argc, char** argv, int first, Options* options)
             options->filter.hasText = true;
         } else if (arg == "--visible") {
             options->filter.visibleOnly = true;
+        } else if (arg == "--untilgone") {
+            options->untilGone = true;
         } else if (arg == "--timeout" && hasValue) {
             unsigned long long ms = 0;
             if (!ParseNumber(argv[++i], &ms))
@@ -516,8 +524,20 @@ int Inject(const Options& options)
     if (options.positional.size() != 3 || !ParseNumber(options.positional[0], &vk) || vk == 0 || vk > 254 ||
         !ParseNumber(options.positional[1], &count) || !ParseNumber(options.positional[2], &gap))
         return kUsage;
+    // With filters, the keys wait for the window, so that they follow its appearance by one
+    // polling period however long this process took to start.
+    HWND window = nullptr;
+    unsigned long long seenNs = 0;
+    if (options.HasFilter()) {
+        window = WaitForWindow(options.filter, options.timeoutMs);
+        if (!window)
+            return kNotFound;
+        seenNs = NowNs();
+    }
     std::vector<std::string> lines;
-    lines.reserve(static_cast<size_t>(count) * 2);
+    lines.reserve(static_cast<size_t>(count) * 2 + 2);
+    if (window)
+        lines.push_back(std::to_string(seenNs) + " seen");
     for (unsigned long long i = 0; i < count; ++i) {
         for (DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
             const unsigned long long ns = NowNs();
@@ -525,6 +545,11 @@ int Inject(const Options& options)
             lines.push_back(std::to_string(ns) + (flags ? " up" : " down"));
             Sleep(static_cast<DWORD>(gap));
         }
+    }
+    if (window && options.untilGone) {
+        if (!WaitFor(options.timeoutMs, [&] { return !IsWindow(window) || !IsWindowVisible(window); }))
+            return kFailed;
+        lines.push_back(std::to_string(NowNs()) + " gone");
     }
     // Printed at the end, so that writing to the pipe does not disturb the timing.
     for (const std::string& line : lines)
