@@ -39,6 +39,10 @@ SERVER_KEY = r"HKEY_CURRENT_USER\Software\Tarvo\Quillant"
 DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 DISPLAY_RANGE = range(60, 140)
 CONFIG_SHEET_TITLE = "Configure Tarvo Quillant"
+# The tray icon's callback message and identifier, and the click that opens its menu.
+TRAY_CALLBACK = 0x464
+TRAY_ID = 130
+WM_RBUTTONUP = 0x205
 IDCANCEL_BUTTON = "IDCANCEL"
 
 # Generous limits: the machines are shared and Wine is slow to start on them.
@@ -686,6 +690,19 @@ class Session:
         """The id of the foreground window, or None."""
         code, lines = self.wintool("foreground")
         return int(lines[0].split()[0], 16) if code == 0 and lines else None
+
+    def choose_tray_item(self, item, limit=EVENT_LIMIT):
+        """Right-clicks the server's tray icon and picks `item` (with its mnemonic, as in
+        "&Exit") from the menu, as a user would; returns once the menu is gone."""
+        code, lines = self.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID,
+                                   hex(WM_RBUTTONUP))
+        if code != 0:
+            raise HarnessError("no tray window to right-click (wintool %d %s)" % (code, lines))
+        self.wait_window("--class", "#32768", "--visible", limit=limit)
+        code, lines = self.wintool("choose", item, "--timeout", int(limit * 1000))
+        if code != 0:
+            raise HarnessError("could not choose %s (wintool %d %s)" % (item, code, lines))
+        self.wintool("waitgone", "--class", "#32768", "--visible", "--timeout", int(limit * 1000))
 
     def message_box(self, text, limit=EVENT_LIMIT):
         """Waits for a visible message box of the server showing `text`; returns its texts."""

@@ -7,7 +7,6 @@ import unittest
 
 import harness
 from test_protocol import SERVER_CLOSES, connect
-from test_tray import TRAY_CALLBACK, TRAY_ID, WM_RBUTTONUP
 
 SHEET = ["--class", "#32770", "--title", harness.CONFIG_SHEET_TITLE, "--visible"]
 PSM_SETCURSEL = 0x465
@@ -61,12 +60,7 @@ class ConfigSheetTest(harness.ServerTestCase):
         return [(line[5:], line[2] == "x") for line in self.items(s, PROFILE_LIST)]
 
     def open_from_tray(self, s):
-        code, lines = s.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID, hex(WM_RBUTTONUP))
-        self.assertEqual(code, 0, lines)
-        s.wait_window("--class", "#32768", "--visible")
-        code, lines = s.wintool("choose", "C&onfigure...")
-        self.assertEqual(code, 0, lines)
-        s.wintool("waitgone", "--class", "#32768", "--visible")
+        s.choose_tray_item("C&onfigure...")
 
     def count_sheets(self, s):
         code, lines = s.wintool("count", *SHEET)
@@ -224,11 +218,7 @@ class ConfigSheetTest(harness.ServerTestCase):
     def test_exit_while_the_sheet_is_open_closes_it_first(self):
         with self.server(configure=None) as s:
             self.wait_sheet(s)
-            code, lines = s.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID,
-                                    hex(WM_RBUTTONUP))
-            self.assertEqual(code, 0, lines)
-            s.wait_window("--class", "#32768", "--visible")
-            self.assertEqual(s.wintool("choose", "&Exit")[0], 0)
+            s.choose_tray_item("&Exit")
             s.message_box(CONFIRM_EXIT)
             self.assertEqual(self.count_sheets(s), 0)
             s.press("IDNO", CONFIRM_EXIT)

@@ -7,22 +7,8 @@ import unittest
 import harness
 from test_tray import CONFIRM, choose_exit
 
-TRAY_CALLBACK = 0x464
-TRAY_ID = 130
-WM_RBUTTONUP = 0x205
 HELP_WINDOW = ["--class", "HH Parent", "--title", "Tarvo Quillant Help", "--visible"]
 HELP_FAILED = "Failed to launch help."
-
-
-def choose_tray_item(session, item):
-    code, lines = session.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID, hex(WM_RBUTTONUP))
-    if code != 0:
-        raise harness.HarnessError("no tray window to right-click (wintool %d %s)" % (code, lines))
-    session.wait_window("--class", "#32768", "--visible")
-    code, lines = session.wintool("choose", item)
-    if code != 0:
-        raise harness.HarnessError("could not choose %s (wintool %d %s)" % (item, code, lines))
-    session.wintool("waitgone", "--class", "#32768", "--visible")
 
 
 def help_windows(session):
@@ -35,14 +21,14 @@ def help_windows(session):
 class TrayHelpTest(harness.ServerTestCase):
     def test_help_opens_the_help_file_at_its_contents_once_and_exit_closes_it(self):
         with self.server() as s:
-            choose_tray_item(s, "&Help...")
+            s.choose_tray_item("&Help...")
             # The title comes from the help file itself, so this is our file in the viewer.
             s.wait_window(*HELP_WINDOW, limit=harness.START_LIMIT)
             s.screenshot("help-contents")
             self.assertEqual(s.count_message_boxes(), 0)
             s.assert_responsive()
 
-            choose_tray_item(s, "&Help...")
+            s.choose_tray_item("&Help...")
             s.assert_responsive()
             self.assertEqual(help_windows(s), 1, "a second Help opened another help window")
 
@@ -56,7 +42,7 @@ class TrayHelpTest(harness.ServerTestCase):
         with self.server(start=False) as s:
             os.remove(os.path.join(os.path.dirname(s.installed_exe), "Quillant.chm"))
             s.start_server()
-            choose_tray_item(s, "&Help...")
+            s.choose_tray_item("&Help...")
             self.assertIn(HELP_FAILED, s.message_box(HELP_FAILED))
             s.press("IDOK", HELP_FAILED)
             self.assertTrue(s.server.alive())

@@ -9,7 +9,6 @@ import unittest
 import harness
 from harness import phonesim as ps
 from test_protocol import connect
-from test_tray import TRAY_CALLBACK, TRAY_ID, WM_RBUTTONUP
 
 SHEET = ["--class", "#32770", "--title", harness.CONFIG_SHEET_TITLE, "--visible"]
 EDITOR = ["--class", "#32770", "--title", "Application profile", "--visible"]
@@ -205,11 +204,7 @@ class ProfileEditorTest(harness.ServerTestCase):
             self.assertEqual(self.folder(s), before)
 
             # Exit while the editor is open ends the editor and the sheet as if cancelled.
-            code, lines = s.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID,
-                                    hex(WM_RBUTTONUP))
-            self.assertEqual(code, 0, lines)
-            s.wait_window("--class", "#32768", "--visible")
-            self.assertEqual(s.wintool("choose", "&Exit")[0], 0)
+            s.choose_tray_item("&Exit")
             s.message_box("Do you really want to exit Tarvo Quillant?")
             self.assertEqual(s.wintool("find", *EDITOR)[0], 1, "the editor is still open")
             self.assertEqual(s.wintool("find", *SHEET)[0], 1, "the sheet is still open")

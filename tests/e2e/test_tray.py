@@ -5,21 +5,11 @@ import unittest
 import harness
 from test_protocol import connect
 
-TRAY_CALLBACK = 0x464
-TRAY_ID = 130
-WM_RBUTTONUP = 0x205
 CONFIRM = "Do you really want to exit Tarvo Quillant?"
 
 
 def choose_exit(session):
-    code, lines = session.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID, hex(WM_RBUTTONUP))
-    if code != 0:
-        raise harness.HarnessError("no tray window to right-click (wintool %d %s)" % (code, lines))
-    session.wait_window("--class", "#32768", "--visible")
-    code, lines = session.wintool("choose", "&Exit")
-    if code != 0:
-        raise harness.HarnessError("could not choose Exit (wintool %d %s)" % (code, lines))
-    session.wintool("waitgone", "--class", "#32768", "--visible")
+    session.choose_tray_item("&Exit")
     return session.message_box(CONFIRM)
 
 
