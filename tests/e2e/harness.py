@@ -553,8 +553,8 @@ class Session:
         filters = self.config_sheet_filters()
         code, lines = self.wintool("press", button, *filters, "--timeout", int(limit * 1000))
         if code != 0:
-            raise HarnessError("no configuration sheet to press %s on (wintool %d: %s); windows now:\n%s"
-                               % (button, code, lines, "\n".join(self.windows())))
+            raise HarnessError("no configuration sheet to press %s on (wintool %d: %s)\n%s"
+                               % (button, code, lines, diagnostics(self)))
         code, _ = self.wintool("waitgone", *filters, "--timeout", int(EVENT_LIMIT * 1000))
         if code != 0:
             raise HarnessError("configuration sheet still open after %s" % button)
@@ -668,8 +668,13 @@ class Session:
 
     # -- looking at windows
 
-    def wintool(self, *args, limit=EVENT_LIMIT + 30):
-        """Runs wintool.exe in the prefix; returns (exit code, output lines)."""
+    def wintool(self, *args, limit=None):
+        """Runs wintool.exe in the prefix; returns (exit code, output lines). Unless `limit`
+        says otherwise, the tool gets its own time-out (--timeout) plus 30 s to answer."""
+        if limit is None:
+            words = [str(a) for a in args]
+            own = int(words[words.index("--timeout") + 1]) / 1000 if "--timeout" in words[:-1] else 10.0
+            limit = max(own, EVENT_LIMIT) + 30
         with tempfile.TemporaryFile() as out:
             proc = subprocess.run(["wine", wintool_exe()] + [str(a) for a in args], env=self.env(),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=limit)
@@ -785,6 +790,9 @@ def diagnostics(session):
             parts.append("---- windows unavailable: %s" % exc)
     for target in session.targets:
         parts.append("---- %s log (last events)\n%s" % (target.class_name, target.tail()))
+    if session.server is not None:
+        code = session.server.proc.poll()
+        parts.append("---- server pid %d %s" % (session.server.pid, "running" if code is None else "ended with %s" % code))
     parts.append("---- server output\n" + session.server_log())
     return "\n".join(parts) + "\n"
 
