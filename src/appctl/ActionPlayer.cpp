@@ -196,6 +196,18 @@ void CActionPlayer::ReleaseMouse(int32_t code)
     }
 }
 
+bool CActionPlayer::IsHolding() const
+{
+    return m_input.IsHolding() || m_direction != DIRECTION_NONE || m_buttonState != BUTTONS_NONE;
+}
+
+void CActionPlayer::ReleaseAll()
+{
+    m_direction = DIRECTION_NONE;
+    m_buttonState = BUTTONS_NONE;
+    m_input.ReleaseAll();
+}
+
 void CActionPlayer::SetMouseDirection(int32_t direction)
 {
     if (direction < DIRECTION_NONE || direction > DIRECTION_DOWN)

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "appctl/ActionSequence.h"
+#include "appctl/HeldInput.h"
 #include "platform/InputSynth.h"
 
 // Pointer motion directions of SetMouseDirection.
@@ -56,6 +57,13 @@ public:
     // program. Also measures how long the left button has been held.
     void OnTick();
 
+    // Whether anything the phone pressed is still in force: a key, a modifier, a mouse button
+    // (latched or not) or pointer motion.
+    bool IsHolding() const;
+    // Lets go of all of it, the last pressed first, and stops the pointer: the phone that held
+    // it is gone or has moved on, and will not send the key-ups.
+    void ReleaseAll();
+
     int32_t GetButtonState() const { return m_buttonState; }
     int32_t GetDirection() const { return m_direction; }
 
@@ -68,7 +76,7 @@ private:
     void ReleaseMouse(int32_t code);
     int32_t ReadSpeed() const;
 
-    IInputSynth& m_input;
+    CHeldInput m_input;  // the shell's input, with what is held down remembered
     SpeedSource m_mouseSpeed;
     int32_t m_buttonState = BUTTONS_NONE;
     int32_t m_direction = DIRECTION_NONE;

@@ -1,8 +1,10 @@
 #include "appctl/AppMgrGeneric.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "appctl/ActionPlayer.h"
+#include "platform/Trace.h"
 #include "platform/WindowSystem.h"
 
 namespace {
@@ -28,12 +30,26 @@ void CAppMgrGeneric::KeyEvent(uint8_t kind, uint16_t keyCode)
     const auto found = m_keyMap.find(keyCode);
     if (found == m_keyMap.end())
         return;
-    if (m_bringToTop)
-        BringToFront();
-    if (kind == 0)
+    const bool inFront = !m_bringToTop || BringToFront();
+    if (kind == 0) {
+        if (!inFront) {
+            // The next press tries again.
+            m_withheld.insert(keyCode);
+            char line[96];
+            std::snprintf(line, sizeof line, "Key 0x%X not played: window 0x%08X is not in front", keyCode,
+                          static_cast<unsigned>(m_hWnd));
+            TraceLine(line);
+            return;
+        }
+        m_withheld.erase(keyCode);
         CActionPlayer::GetInstance().Press(found->second, m_hWnd);
-    else if (kind == 1)
+    } else if (kind == 1) {
+        // A release is played even when the window has lost the front: what the press holds
+        // down must come up. Only a press that was never played has nothing to release.
+        if (m_withheld.erase(keyCode) != 0)
+            return;
         CActionPlayer::GetInstance().Release(found->second, m_hWnd);
+    }
 }
 
 void CAppMgrGeneric::SetActive(bool active, bool bringToFront)
@@ -45,20 +61,22 @@ void CAppMgrGeneric::SetActive(bool active, bool bringToFront)
         BringToFront();
 }
 
-void CAppMgrGeneric::BringToFront()
+bool CAppMgrGeneric::BringToFront()
 {
+    // The desktop is never moved; keys for it go wherever the focus is, as they always did.
     if (IsDesktop())
-        return;
-    m_windowSystem.SetForeground(m_hWnd);
+        return true;
+    const bool inFront = m_windowSystem.SetForeground(m_hWnd);
     if (!m_autoRestore)
-        return;
+        return inFront;
     uint32_t showState = 0;
     if (!m_windowSystem.GetPlacementShowState(m_hWnd, showState))
-        return;
+        return inFront;
     // Writing the placement of another process's window can fail (always under Wine, for
     // elevated windows on Windows); showing it normally restores it all the same.
     if (!m_windowSystem.SetPlacementShowNormal(m_hWnd))
         m_windowSystem.ShowNormal(m_hWnd);
+    return inFront;
 }
 
 bool CAppMgrGeneric::IsDesktop() const

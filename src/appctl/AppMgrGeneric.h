@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "appctl/ActionSequence.h"
 #include "appctl/AppMgr.h"
@@ -24,7 +25,9 @@ public:
     void LoadKeyMapping(const CAppConfiguration::KeyMapping& mapping);
 
     // Kind 0 plays the key's sequence down, kind 1 up; other kinds play nothing. A key without
-    // a sequence does nothing at all, not even bring the window to the front.
+    // a sequence does nothing at all, not even bring the window to the front. When the window
+    // is to be brought forward and Windows refuses, a press plays nothing (keys would reach
+    // whichever program has the focus) and so does the release of that press.
     void KeyEvent(uint8_t kind, uint16_t keyCode) override;
     uint32_t GetAppType() const override { return APPTYPE_GENERIC; }
     std::u16string GetName() const override { return m_name; }
@@ -32,7 +35,8 @@ public:
     void SetActive(bool active, bool bringToFront) override;
 
     // Makes the window the foreground window and, with AutoRestore, gives it its normal size.
-    void BringToFront();
+    // False when the window is not in front afterwards.
+    bool BringToFront();
 
 private:
     bool IsDesktop() const;
@@ -40,4 +44,5 @@ private:
     IWindowSystem& m_windowSystem;
     std::u16string m_name;
     std::unordered_map<uint32_t, CActionSequence> m_keyMap;
+    std::unordered_set<uint16_t> m_withheld;  // keys whose press was not played
 };

@@ -40,6 +40,8 @@ public:
     // The id of the process whose thread created the window; 0 when unknown.
     virtual uint32_t GetOwnerProcessId(uint32_t window) = 0;
 
+    // Brings the window to the front. True when it, or another window of its own program,
+    // is the foreground window afterwards; false when Windows refused or the window is gone.
     virtual bool SetForeground(uint32_t window) = 0;
     // The show state of the window's placement (kShow*); false when it cannot be read.
     virtual bool GetPlacementShowState(uint32_t window, uint32_t& showState) = 0;

@@ -10,6 +10,7 @@
 #include "protocol/ProtocolOwner.h"
 #include "protocol/RCMsg.h"
 #include "protocol/UIEventMessages.h"
+#include "platform/Trace.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ void CRCProtocolServer::Stop()
 
 void CRCProtocolServer::OnData()
 {
+    ++m_heardCount;
     if (m_state == RC_STATE_RECOVERING)
         m_link.ScanForSync();
     else
@@ -118,7 +120,11 @@ void CRCProtocolServer::HandleMessage(std::unique_ptr<CRCMsg> message)
                 m_owner->OnSyncRegained();
             m_state = RC_STATE_CONNECTED;
         } else if (m_state == RC_STATE_CONNECTED) {
-            Send(std::make_unique<CRCMsg>(RC_MSG_SYNC));
+            // The answer to the watch's probe is not answered again.
+            if (m_watch.IsAnswerDue())
+                m_watch.AnswerReceived();
+            else
+                Send(std::make_unique<CRCMsg>(RC_MSG_SYNC));
         }
         break;
     case RC_MSG_KEY_EVENT:
@@ -182,6 +188,32 @@ void CRCProtocolServer::OnStallTimeout()
     if (m_state != RC_STATE_STOPPED && m_link.HasPartialMessage())
         StartSyncRecovery(0);
     UpdateStallTimer();
+}
+
+void CRCProtocolServer::OnLinkWatch(uint64_t nowMs, bool holding)
+{
+    // Only a connected phone is watched; recovery has its own, shorter time-out.
+    if (m_state != RC_STATE_CONNECTED) {
+        m_watch.Reset(nowMs);
+        return;
+    }
+    switch (m_watch.Tick(nowMs, m_heardCount, holding)) {
+    case CLinkWatch::Action::Probe:
+        Send(std::make_unique<CRCMsg>(RC_MSG_SYNC));
+        break;
+    case CLinkWatch::Action::Lost:
+        TraceLine("The phone did not answer the synchronisation message: the link is lost");
+        // As after a failed recovery: the owner lets go of what the phone held, disconnects and
+        // restarts the link.
+        if (m_owner != nullptr)
+            m_owner->OnPhoneDisconnected(RC_REASON_LOST);
+        if (m_state != RC_STATE_STOPPED)
+            m_state = RC_STATE_WAITING;
+        m_watch.Reset(nowMs);
+        break;
+    case CLinkWatch::Action::None:
+        break;
+    }
 }
 
 void CRCProtocolServer::RefreshApplicationList()

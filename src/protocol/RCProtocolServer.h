@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/LinkWatch.h"
 #include "protocol/MessageSink.h"
 #include "serial/RCCommManager.h"
 
@@ -44,6 +45,10 @@ public:
     void HandleMessage(std::unique_ptr<CRCMsg> message) override;
     void OnSyncTimeout();
     void OnStallTimeout();
+    // Called about twice a second with a monotonic time: makes sure a silent phone is still
+    // there (see CLinkWatch) and treats it as lost when it is not. `holding`: the phone holds
+    // keys, buttons or pointer motion down.
+    void OnLinkWatch(uint64_t nowMs, bool holding);
     void RefreshApplicationList();
     void SetApplicationManager(CAppMgr* manager);
     void SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload);
@@ -61,4 +66,6 @@ private:
     CAppMgr* m_manager = nullptr;
     std::u16string m_ownVersion;
     int32_t m_state = RC_STATE_STOPPED;
+    CLinkWatch m_watch;
+    uint64_t m_heardCount = 0;  // data notifications so far: any byte shows the phone is there
 };

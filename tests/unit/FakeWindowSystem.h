@@ -98,7 +98,7 @@ public:
     bool SetForeground(uint32_t window) override
     {
         Record("foreground", window);
-        if (!Find(window))
+        if (!Find(window) || m_refuseForeground)
             return false;
         m_foreground = window;
         return true;
@@ -130,6 +130,7 @@ public:
     bool m_failEnumeration = false;
     bool m_failChildEnumeration = false;
     bool m_failPlacementRead = false;
+    bool m_refuseForeground = false;  // as Windows' focus-stealing rules may
     bool m_failPlacementWrite = false;  // as across processes under Wine
 
     uint32_t m_foreground = 0;

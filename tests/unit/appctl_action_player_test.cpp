@@ -287,3 +287,57 @@ TEST(ActionPlayer, ProgramWidePlayer)
 }
 
 }  // namespace
+
+// What the phone holds when it goes away is let go, the last pressed first; what is not held
+// gets no up event.
+TEST(ActionPlayer, ReleaseAllLetsGoOfWhatIsHeldInReverseOrder)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::u16string> pressed;   // pressed in this order
+        std::vector<std::u16string> released;  // then released in this order
+        int ticks;                              // ticks between presses and releases
+        Events releaseAll;
+    };
+    const Case cases[] = {
+        {"modifier and key", {u"KEY(A,ctrl,alt)"}, {}, 0, {"key- 0x41", "key- 0x12", "key- 0x11"}},
+        // Ctrl went down twice but is down once: one up, where it last went down.
+        {"shared modifier", {u"KEY(A,ctrl);KEY(B,ctrl)"}, {}, 0, {"key- 0x42", "key- 0x41", "key- 0x11"}},
+        {"key and button", {u"KEY(Q,shift)", u"MOUSE(BUTTON3)"}, {}, 0, {"right-", "key- 0x51", "key- 0x10"}},
+        {"latched left button", {u"MOUSE(BUTTON1)"}, {u"MOUSE(BUTTON1)"}, 19, {"left-"}},
+        {"released already", {u"KEY(A,ctrl)", u"MOUSE(BUTTON1)"}, {u"KEY(A,ctrl)", u"MOUSE(BUTTON1)"}, 0, {}},
+        {"nothing pressed", {}, {}, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerFixture f;
+        for (const auto& value : c.pressed)
+            f.Press(value);
+        f.Ticks(c.ticks);
+        for (const auto& value : c.released)
+            f.Release(value);
+        EXPECT_EQ(f.player.IsHolding(), !c.releaseAll.empty());
+        f.input.Take();
+        f.player.ReleaseAll();
+        EXPECT_EQ(f.input.Take(), c.releaseAll);
+        EXPECT_FALSE(f.player.IsHolding());
+        // Released means released: a second call sends nothing.
+        f.player.ReleaseAll();
+        EXPECT_EQ(f.input.Take(), Events{});
+    }
+}
+
+TEST(ActionPlayer, ReleaseAllStopsThePointerAndTheNextPressStartsAfresh)
+{
+    PlayerFixture f;
+    f.Press(u"MOUSE(RIGHT)");
+    f.Ticks(3);
+    EXPECT_TRUE(f.player.IsHolding());
+    f.player.ReleaseAll();
+    f.input.Take();
+    f.Ticks(2);
+    EXPECT_EQ(f.input.Take(), Events{});
+    // A button pressed after the release goes down again (the state was reset, not left at held).
+    f.Press(u"MOUSE(BUTTON2)");
+    EXPECT_EQ(f.input.Take(), Events{"middle+"});
+}

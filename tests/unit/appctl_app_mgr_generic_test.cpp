@@ -77,6 +77,30 @@ TEST(AppMgrGeneric, KeyEventsPlayTheMappingAndBringTheWindowForward)
     }
 }
 
+// When Windows refuses to bring the window forward, a press goes nowhere rather than into the
+// program that has the focus; its release plays nothing either, and the next press tries again.
+TEST(AppMgrGeneric, RefusedForegroundPlaysNoPressUntilTheWindowIsInFront)
+{
+    ManagerFixture f;
+    f.desktop.m_refuseForeground = true;
+    f.manager.KeyEvent(0, kKeyStar);
+    f.manager.KeyEvent(1, kKeyStar);
+    EXPECT_EQ(f.input.Take(), Lines{});
+    EXPECT_FALSE(f.player.IsHolding());
+
+    // Pressed while in front, released after the user took the front away: the keys come up.
+    f.desktop.m_refuseForeground = false;
+    f.manager.KeyEvent(0, kKeyStar);
+    f.desktop.m_refuseForeground = true;
+    f.manager.KeyEvent(1, kKeyStar);
+    EXPECT_EQ(f.input.Take(), (Lines{"key+ 0x12", "key+ 0x09", "key- 0x09", "key- 0x12"}));
+
+    // BringToTop off: the manager does not ask, so nothing is withheld.
+    f.manager.SetBringToTop(false);
+    f.manager.KeyEvent(0, kKey1);
+    EXPECT_EQ(f.input.Take(), Lines{"key+ 0x41"});
+}
+
 TEST(AppMgrGeneric, UserInterfaceEventsAndPollProduceNothing)
 {
     ManagerFixture f;

@@ -287,3 +287,48 @@ TEST_F(ServerTest, FailedStartLeavesTheServerStopped)
 }
 
 }  // namespace
+
+namespace {
+
+// The link watch as the server drives it: a probe goes out as the synchronisation message, its
+// answer is not echoed, and silence past the limit restarts the link as a lost connection.
+TEST_F(ServerTest, LinkWatchProbesASilentPhoneAndGivesUpWhenNoAnswerComes)
+{
+    Connect();
+    uint64_t now = 0;
+    m_server.OnLinkWatch(now, true);
+    EXPECT_EQ(Sent(), "");
+    now += CLinkWatch::kHeldSilenceMs;
+    m_server.OnLinkWatch(now, true);
+    EXPECT_EQ(Sent(), "06 00 00");
+    // The answer: nothing goes back, the phone stays connected.
+    Phone(Hex("06 00 00"));
+    EXPECT_EQ(Sent(), "");
+    // A synchronisation message of the phone's own is answered as ever.
+    Phone(Hex("06 00 00"));
+    EXPECT_EQ(Sent(), "06 00 00");
+    now += 500;
+    m_server.OnLinkWatch(now, true);
+    EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
+
+    // Next time the phone stays silent: disconnect with the lost reason, link restarted.
+    now += CLinkWatch::kHeldSilenceMs;
+    m_server.OnLinkWatch(now, true);
+    EXPECT_EQ(Sent(), "06 00 00");
+    const size_t opens = Opens();
+    m_server.OnLinkWatch(now + CLinkWatch::kAnswerLimitMs, true);
+    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{RC_REASON_LOST});
+    EXPECT_EQ(Sent(), "02 01 00 02");
+    EXPECT_EQ(Opens(), opens + 1);
+    EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
+}
+
+TEST_F(ServerTest, LinkWatchLeavesAPhoneThatIsNotConnectedAlone)
+{
+    for (uint64_t now = 0; now < 2 * CLinkWatch::kIdleSilenceMs; now += 500)
+        m_server.OnLinkWatch(now, true);
+    EXPECT_EQ(Sent(), "");
+    EXPECT_TRUE(m_owner.m_disconnectReasons.empty());
+}
+
+}  // namespace

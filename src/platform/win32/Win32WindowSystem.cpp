@@ -1,8 +1,10 @@
 #include "platform/win32/Win32WindowSystem.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/Trace.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -101,23 +103,86 @@ bool IsActivated(HWND window, DWORD thread)
     return ::GetForegroundWindow() == window && ::GetGUIThreadInfo(thread, &info) && info.hwndActive == window;
 }
 
+// The window is in front when it, or a window of its own program (a dialog it opened, a
+// second top-level window), is the foreground window: keys then reach the program the user
+// chose.
+bool IsInFront(HWND window)
+{
+    const HWND foreground = ::GetForegroundWindow();
+    if (foreground == nullptr)
+        return false;
+    if (foreground == window || ::GetAncestor(foreground, GA_ROOTOWNER) == window)
+        return true;
+    DWORD windowProcess = 0;
+    DWORD foregroundProcess = 0;
+    ::GetWindowThreadProcessId(window, &windowProcess);
+    ::GetWindowThreadProcessId(foreground, &foregroundProcess);
+    return windowProcess != 0 && windowProcess == foregroundProcess;
+}
+
+// Windows lets a program that shares the input state of the foreground thread move the
+// foreground, so the request is made again from there. The threads are detached at once.
+void SetForegroundFromForegroundThread(HWND window)
+{
+    const HWND foreground = ::GetForegroundWindow();
+    const DWORD foregroundThread = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const DWORD ownThread = ::GetCurrentThreadId();
+    if (foregroundThread == 0 || foregroundThread == ownThread) {
+        return;
+    }
+    if (!::AttachThreadInput(ownThread, foregroundThread, TRUE)) {
+        return;
+    }
+    ::BringWindowToTop(window);
+    ::SetForegroundWindow(window);
+    ::AttachThreadInput(ownThread, foregroundThread, FALSE);
+}
+
+void TraceRefusal(HWND window)
+{
+    const HWND foreground = ::GetForegroundWindow();
+    DWORD foregroundProcess = 0;
+    if (foreground) {
+        ::GetWindowThreadProcessId(foreground, &foregroundProcess);
+    }
+    DWORD lockTimeout = 0;
+    ::SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &lockTimeout, 0);
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "Foreground refused for window 0x%08X: window 0x%08X of process %lu stays in front "
+                  "(foreground lock time-out %lu ms)",
+                  CWin32WindowSystem::ToId(window), CWin32WindowSystem::ToId(foreground),
+                  static_cast<unsigned long>(foregroundProcess), static_cast<unsigned long>(lockTimeout));
+    TraceLine(line);
+}
+
 }  // namespace
 
 bool CWin32WindowSystem::SetForeground(uint32_t window)
 {
     const HWND handle = ToHandle(window);
     const DWORD thread = ::GetWindowThreadProcessId(handle, nullptr);
-    if (thread != 0 && IsActivated(handle, thread)) {
+    if (thread == 0) {
+        return false;  // the window is gone
+    }
+    if (IsActivated(handle, thread)) {
         return true;
     }
-    if (!::SetForegroundWindow(handle)) {
+    // The return value only says whether the request was taken, not whether the window came
+    // to the front (a refused request may just flash its taskbar button): look afterwards.
+    ::SetForegroundWindow(handle);
+    if (!IsInFront(handle)) {
+        SetForegroundFromForegroundThread(handle);
+    }
+    if (!IsInFront(handle)) {
+        TraceRefusal(handle);
         return false;
     }
     // The owning program takes the activation when it next reads its messages; keys sent
     // before that would still go to the window that had the focus. The phone's key follows
     // at once, so wait (briefly) until the window is really active.
     const ULONGLONG deadline = ::GetTickCount64() + kActivationWaitMilliseconds;
-    while (thread != 0 && !IsActivated(handle, thread) && ::GetTickCount64() < deadline) {
+    while (!IsActivated(handle, thread) && ::GetTickCount64() < deadline) {
         ::Sleep(2);
     }
     return true;
