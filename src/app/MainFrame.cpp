@@ -22,6 +22,8 @@ constexpr UINT kPollPeriodMilliseconds = 3000;
 // The pointer-motion clock of the action player.
 constexpr UINT kMotionPeriodMilliseconds = 55;
 constexpr UINT kSplashMilliseconds = 1500;
+// How often the link watch looks at a connected phone's silence (and the link's writes).
+constexpr UINT kLinkWatchPeriodMilliseconds = 500;
 
 }  // namespace
 
@@ -113,6 +115,15 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        // Whatever the answer of the other programs, the phone's keys must not stay down.
+        ReleaseHeldInput();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) {
+            OnEndSession();
+        }
+        return 0;
     default:
         break;
     }
@@ -149,23 +160,14 @@ bool CMainFrame::OnCreate()
     // Profiles first, so that the settings' list of switched-off profiles applies to them.
     m_settings.LoadProfiles();
     m_settings.LoadSettings();
-    HoldForegroundLockOff();
+    m_foregroundLock.HoldOff();
+    ::SetTimer(m_window, kLinkWatchTimer, kLinkWatchPeriodMilliseconds, nullptr);
 
     m_portFailureShown = false;
     m_protocolServer.SetOwner(this);
     StartLink();
     ShowSplashScreen(m_window, kSplashMilliseconds);
     return true;
-}
-
-void CMainFrame::HoldForegroundLockOff()
-{
-    // The server brings application windows to the front on the phone's behalf; Windows refuses
-    // that to a background process while the foreground lock time-out is set.
-    DWORD timeout = 0;
-    if (::SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0) && timeout != 0) {
-        ::SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
-    }
 }
 
 void CMainFrame::StartLink()
@@ -247,6 +249,9 @@ void CMainFrame::OnTimer(UINT_PTR id)
     case kMotionTimer:
         m_player.OnTick();
         break;
+    case kLinkWatchTimer:
+        m_protocolServer.OnLinkWatch(::GetTickCount64(), m_player.IsHolding());
+        break;
     case kConfigureTimer:
         ::KillTimer(m_window, kConfigureTimer);
         Configure();
@@ -302,20 +307,43 @@ void CMainFrame::OnClose()
         ::PostMessageW(m_window, WM_CLOSE, 0, 0);
         return;
     }
-    ::KillTimer(m_window, kConfigureTimer);
-    ::KillTimer(m_window, kPollTimer);
-    ::KillTimer(m_window, kSyncTimer);
-    ::KillTimer(m_window, kStallTimer);
-    ::KillTimer(m_window, kMotionTimer);
+    ShutDown();
+    ::DestroyWindow(m_window);
+}
+
+void CMainFrame::OnEndSession()
+{
+    ShutDown();
+    // No question at log-off; the sheet, if open, ends as cancelled and the close follows.
+    m_closeConfirmed = true;
+    OnClose();
+}
+
+void CMainFrame::ShutDown()
+{
+    if (m_shutDown) {
+        return;
+    }
+    m_shutDown = true;
+    for (const UINT_PTR timer : {kConfigureTimer, kPollTimer, kSyncTimer, kStallTimer, kMotionTimer, kLinkWatchTimer}) {
+        ::KillTimer(m_window, timer);
+    }
     Cancel();
+    // Released before the phone is told, in the order they went down reversed.
+    ReleaseHeldInput();
     m_currentManager = nullptr;
     m_protocolServer.SetApplicationManager(nullptr);
     m_appList.DeleteManagers();
     m_protocolServer.Stop();
     DisconnectPowerPoint();
+    m_foregroundLock.Restore();
     m_trayIcon.Remove();
     CloseAllHelp();
-    ::DestroyWindow(m_window);
+}
+
+void CMainFrame::ReleaseHeldInput()
+{
+    m_player.ReleaseAll();
 }
 
 void CMainFrame::ScheduleConfigure(UINT milliseconds)
@@ -353,8 +381,13 @@ void CMainFrame::Configure()
         dialog.DoModal(nullptr);
         m_configDialog = nullptr;
     }
+    if (m_shutDown) {
+        return;  // the session ended while the sheet was open
+    }
     m_settings.SaveSettings();
     m_settings.LoadProfiles();
+    // A key held down now would come up through a mapping that may have changed.
+    ReleaseHeldInput();
     ApplyProfilesToManagers();
     if (m_settings.GetSerialPort() != previousPort) {
         ShowDisplay(Display::Unavailable);
@@ -389,6 +422,8 @@ uint8_t CMainFrame::OnPhoneConnected()
 
 void CMainFrame::OnPhoneDisconnected(uint8_t /*reason*/)
 {
+    // The phone that held them is gone and will not send the key-ups.
+    ReleaseHeldInput();
     if (m_currentManager) {
         m_currentManager->SetActive(false, true);
         m_currentManager = nullptr;
@@ -411,6 +446,9 @@ uint32_t CMainFrame::SelectApplication(uint32_t id, std::u16string& name)
         return 0;
     }
     name = manager->GetName();
+    // The keys of the previous selection (or of this one, selected again) come up before the
+    // window changes; their key-ups would otherwise go to the new window's manager.
+    ReleaseHeldInput();
     if (m_currentManager) {
         m_currentManager->SetActive(false, true);
     }
@@ -423,6 +461,8 @@ uint32_t CMainFrame::SelectApplication(uint32_t id, std::u16string& name)
 bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& entries, bool onlyIfChanged)
 {
     const uint32_t currentWindow = m_currentManager ? m_currentManager->GetWindow() : 0;
+    const std::u16string currentName = m_currentManager ? m_currentManager->GetName() : std::u16string();
+    const uint32_t currentType = m_currentManager ? m_currentManager->GetAppType() : 0;
     if (!m_appList.Update(onlyIfChanged)) {
         return false;
     }
@@ -431,6 +471,12 @@ bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& entries, bool o
     if (m_currentManager) {
         m_currentManager = m_appList.FindByWindow(currentWindow);
         m_protocolServer.SetApplicationManager(m_currentManager);
+        // The window closed, or another application now stands behind it: what the phone
+        // holds for the old one is let go.
+        if (!m_currentManager || m_currentManager->GetName() != currentName ||
+            m_currentManager->GetAppType() != currentType) {
+            ReleaseHeldInput();
+        }
     }
     for (int index = 0; const CAppMgr* manager = m_appList.GetAt(index); ++index) {
         entries.emplace_back(*manager);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ConfigDialog.h"
+#include "app/ForegroundLockTimeout.h"
 #include "app/NotifyIcon.h"
 #include "app/SmallIcon.h"
 #include "appctl/ActionPlayer.h"
@@ -79,6 +80,7 @@ private:
         kMotionTimer = 4,
         kPresentationTimer = 5,
         kConfigureTimer = 6,
+        kLinkWatchTimer = 7,
     };
     enum class Display { Unavailable, Waiting, Connected };
 
@@ -89,12 +91,19 @@ private:
     void OnTimer(UINT_PTR id);
     void OnPortFailed();
     void OnClose();
+    // Windows is ending the session: the phone is told and everything is let go now, since
+    // the process may be ended as soon as the message returns.
+    void OnEndSession();
+    // What every way of ending does before the window goes: held input released, managers
+    // deleted, the phone disconnected, the system settings put back. Runs once.
+    void ShutDown();
+    // Lets go of every key, button and pointer motion the phone holds down.
+    void ReleaseHeldInput();
     void Configure();
     void ShowAbout();
     void ApplyProfilesToManagers();
     void ShowDisplay(Display display);
     void StartLink();
-    void HoldForegroundLockOff();
     CPresentationContext MakePresentationContext();
 
     HWND m_window = nullptr;
@@ -110,6 +119,8 @@ private:
     CConfigDialog* m_configDialog = nullptr;  // the sheet while it is open
     CAboutDlg* m_aboutBox = nullptr;          // the About box while it is open
     bool m_closeConfirmed = false;            // the user agreed to exit while the sheet was open
+    bool m_shutDown = false;                  // ShutDown has run
+    CForegroundLockTimeout m_foregroundLock;
     CAppMgr* m_currentManager = nullptr;
     CNotifyIcon m_trayIcon;
     CWin32WindowSystem m_windowSystem;
