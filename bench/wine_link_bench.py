@@ -201,7 +201,9 @@ def main(argv=None):
 
     with harness.standalone_environment():
         with harness.Session("bench") as session:
-            phone = session.phone()
+            # A real phone answers the server's synchronisation message, which an idle link
+            # gets after a minute of silence.
+            phone = session.phone(answer_sync=True)
             connect(phone)
 
             times = round_trips(phone, args.round_trips)

@@ -138,6 +138,22 @@ void SetForegroundFromForegroundThread(HWND window)
     ::AttachThreadInput(ownThread, foregroundThread, FALSE);
 }
 
+// Polls `condition` for up to kActivationWaitMilliseconds; true as soon as it holds.
+template <class Condition>
+bool WaitUntil(Condition condition)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + kActivationWaitMilliseconds;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (::GetTickCount64() >= deadline) {
+            return false;
+        }
+        ::Sleep(2);
+    }
+}
+
 void TraceRefusal(HWND window)
 {
     const HWND foreground = ::GetForegroundWindow();
@@ -168,23 +184,20 @@ bool CWin32WindowSystem::SetForeground(uint32_t window)
     if (IsActivated(handle, thread)) {
         return true;
     }
-    // The return value only says whether the request was taken, not whether the window came
-    // to the front (a refused request may just flash its taskbar button): look afterwards.
-    ::SetForegroundWindow(handle);
-    if (!IsInFront(handle)) {
+    // A granted request may take effect a moment later, and a refused one may still report
+    // success (it only flashes the taskbar button): whether the window came to the front is
+    // looked at, for a short while, rather than taken from the result.
+    if (!(::SetForegroundWindow(handle) && WaitUntil([handle] { return IsInFront(handle); }))) {
         SetForegroundFromForegroundThread(handle);
-    }
-    if (!IsInFront(handle)) {
-        TraceRefusal(handle);
-        return false;
+        if (!WaitUntil([handle] { return IsInFront(handle); })) {
+            TraceRefusal(handle);
+            return false;
+        }
     }
     // The owning program takes the activation when it next reads its messages; keys sent
     // before that would still go to the window that had the focus. The phone's key follows
     // at once, so wait (briefly) until the window is really active.
-    const ULONGLONG deadline = ::GetTickCount64() + kActivationWaitMilliseconds;
-    while (!IsActivated(handle, thread) && ::GetTickCount64() < deadline) {
-        ::Sleep(2);
-    }
+    WaitUntil([handle, thread] { return IsActivated(handle, thread); });
     return true;
 }
 
