@@ -92,6 +92,7 @@ def long_hold(session, target, seconds):
     phone.key("Right", "down")
     started = time.monotonic()
     moving_seconds = 0
+    per_second = []
     dropped = False
     while time.monotonic() - started < seconds:
         mark = len(target.events())
@@ -99,11 +100,13 @@ def long_hold(session, target, seconds):
         phone_msgs = phone.quiet(1.0)
         if any(m.raw == SERVER_CLOSES for m in phone_msgs):
             dropped = True
-        if len(moves(target.events()[mark:])) >= 5:
+        count = len(moves(target.events()[mark:]))
+        per_second.append(count)
+        if count > 0:
             moving_seconds += 1
     phone.key("Right", "up")
     phone.sync_barrier()
-    return moving_seconds, int(time.monotonic() - started), dropped
+    return moving_seconds, int(round(time.monotonic() - started)), dropped, per_second
 
 
 def main():
@@ -122,9 +125,11 @@ def main():
         after_silence = release_times(session, target, max(1, args.repeats // 2), silent=True)
         print("release after silence:    %s s (max %.2f s)"
               % (", ".join("%.2f" % t for t in after_silence), max(after_silence)))
-        moving, total, dropped = long_hold(session, target, args.hold)
-        print("present phone holding the pointer key: moving in %d of %d s, link %s"
-              % (moving, total, "dropped" if dropped else "kept"))
+        moving, total, dropped, per_second = long_hold(session, target, args.hold)
+        print("present phone holding the pointer key for %d s: moving in %d of %d one-second samples "
+              "(moves per sample: min %d, median %d; a 55 ms tick gives 18), link %s"
+              % (total, moving, len(per_second), min(per_second), sorted(per_second)[len(per_second) // 2],
+                 "dropped" if dropped else "kept"))
     return 0
 
 
