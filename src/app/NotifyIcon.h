@@ -20,11 +20,13 @@ public:
     // mainWindow receives the menu commands. False only when the icon's own window or menu cannot
     // be made; a shell that refuses the icon is asked again later.
     bool Create(HWND mainWindow, UINT callbackMessage, const std::u16string& tooltip, HICON icon, UINT resourceId);
+    // Kept while the shell does not have the icon, and shown when it takes it.
     void SetIcon(HICON icon);
     void SetTooltip(const std::u16string& text);
     void SetTooltip(UINT stringId);
     bool SetDefaultMenuItem(UINT commandId);
     HMENU GetMenu() const { return m_menu; }
+    // Takes the icon out of the notification area for good: it is not offered again.
     void Remove();
 
 private:
