@@ -148,6 +148,8 @@ bool CMainFrame::OnCreate()
     m_iconWaiting.Load(IDI_STATE_WAITING);
     m_iconConnected.Load(IDI_STATE_CONNECTED);
 
+    // Only the icon's own window or menu failing ends start-up; a shell that is not ready yet
+    // gets the icon later, and the phone is served meanwhile.
     if (!m_trayIcon.Create(m_window, kTrayCallbackMessage, LoadResourceText(IDS_TIP_UNAVAILABLE),
                            m_iconUnavailable.Get(), IDR_TRAYMENU)) {
         return false;

@@ -10,6 +10,10 @@ namespace {
 // The tip field holds 128 characters; the last stays zero.
 constexpr size_t kMaxTipCharacters = 127;
 
+// While the shell does not have the icon, it is offered again this often.
+constexpr UINT_PTR kRetryTimer = 1;
+constexpr UINT kRetryMilliseconds = 5000;
+
 }  // namespace
 
 CNotifyIcon::~CNotifyIcon()
@@ -25,7 +29,7 @@ CNotifyIcon::~CNotifyIcon()
     }
 }
 
-BOOL CNotifyIcon::Create(HWND mainWindow, UINT callbackMessage, const std::u16string& tooltip, HICON icon,
+bool CNotifyIcon::Create(HWND mainWindow, UINT callbackMessage, const std::u16string& tooltip, HICON icon,
                          UINT resourceId)
 {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -38,10 +42,13 @@ BOOL CNotifyIcon::Create(HWND mainWindow, UINT callbackMessage, const std::u16st
 
     m_mainWindow = mainWindow;
     m_window = ::CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
-    if (!m_window) {
-        return FALSE;
+    m_menu = ::LoadMenuW(instance, MAKEINTRESOURCEW(resourceId));
+    if (!m_window || !m_menu) {
+        return false;
     }
     m_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    // An elevated program gets the shell's broadcast only when it lets it through.
+    ::ChangeWindowMessageFilterEx(m_window, m_taskbarCreated, MSGFLT_ALLOW, nullptr);
 
     // The Windows 2000 layout of the structure: its size differs between 32- and 64-bit builds.
     m_notifyData = NOTIFYICONDATAW{};
@@ -54,8 +61,8 @@ BOOL CNotifyIcon::Create(HWND mainWindow, UINT callbackMessage, const std::u16st
     CopyTooltip(tooltip);
     m_addFlags = m_notifyData.uFlags;
 
-    m_menu = ::LoadMenuW(instance, MAKEINTRESOURCEW(resourceId));
-    return ::Shell_NotifyIconW(NIM_ADD, &m_notifyData);
+    Show();
+    return true;
 }
 
 void CNotifyIcon::CopyTooltip(const std::u16string& text)
@@ -69,14 +76,14 @@ void CNotifyIcon::SetIcon(HICON icon)
 {
     m_notifyData.uFlags = NIF_ICON;
     m_notifyData.hIcon = icon;
-    ::Shell_NotifyIconW(NIM_MODIFY, &m_notifyData);
+    Modify();
 }
 
 void CNotifyIcon::SetTooltip(const std::u16string& text)
 {
     m_notifyData.uFlags = NIF_TIP;
     CopyTooltip(text);
-    ::Shell_NotifyIconW(NIM_MODIFY, &m_notifyData);
+    Modify();
 }
 
 void CNotifyIcon::SetTooltip(UINT stringId)
@@ -92,15 +99,41 @@ bool CNotifyIcon::SetDefaultMenuItem(UINT commandId)
 
 void CNotifyIcon::Remove()
 {
-    m_notifyData.uFlags = 0;
-    ::Shell_NotifyIconW(NIM_DELETE, &m_notifyData);
+    // Also while waiting: the shell may hold the icon after an add it reported as failed.
+    if (m_state != State::Removed) {
+        m_notifyData.uFlags = 0;
+        ::Shell_NotifyIconW(NIM_DELETE, &m_notifyData);
+    }
+    ::KillTimer(m_window, kRetryTimer);
+    m_state = State::Removed;
 }
 
-void CNotifyIcon::AddAgain()
+void CNotifyIcon::Show()
 {
-    // Whatever image and tip are current reappear, not those given at creation.
+    // Whatever image and tip are current appear, not those given at creation.
     m_notifyData.uFlags = m_addFlags;
-    ::Shell_NotifyIconW(NIM_ADD, &m_notifyData);
+    // A shell that kept the icon refuses a second add but takes the change.
+    if (::Shell_NotifyIconW(NIM_ADD, &m_notifyData) || ::Shell_NotifyIconW(NIM_MODIFY, &m_notifyData)) {
+        ::KillTimer(m_window, kRetryTimer);
+        m_state = State::Shown;
+    } else {
+        WaitForShell();
+    }
+}
+
+void CNotifyIcon::Modify()
+{
+    // While the shell does not have the icon, the change waits in the data for the next add.
+    if (m_state == State::Shown && !::Shell_NotifyIconW(NIM_MODIFY, &m_notifyData)) {
+        // The shell went away without telling us: offer the icon again until it is back.
+        WaitForShell();
+    }
+}
+
+void CNotifyIcon::WaitForShell()
+{
+    m_state = State::Waiting;
+    ::SetTimer(m_window, kRetryTimer, kRetryMilliseconds, nullptr);
 }
 
 LRESULT CALLBACK CNotifyIcon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -126,13 +159,22 @@ LRESULT CNotifyIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-        AddAgain();
+        // A restarted shell has none of the icons it showed before.
+        if (m_state != State::Removed) {
+            Show();
+        }
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kRetryTimer) {
+        if (m_state == State::Waiting) {
+            Show();
+        }
         return 0;
     }
     if (message == WM_SETTINGCHANGE) {
         const LRESULT result = ::DefWindowProcW(m_window, message, wParam, lParam);
-        if (wParam == SPI_SETWORKAREA) {
-            AddAgain();
+        if (wParam == SPI_SETWORKAREA && m_state != State::Removed) {
+            Show();
         }
         return result;
     }

@@ -39,7 +39,8 @@ bool CServerApp::InitInstance(const std::u16string& commandLine)
 
     m_mainFrame = std::make_unique<CMainFrame>();
     if (!m_mainFrame->Create()) {
-        // Start-up failed (no tray icon): nothing for the user to reach, so end.
+        // Start-up failed (no main window, or no window or menu for the tray icon): nothing for
+        // the user to reach, so end.
         m_mainFrame.reset();
         return false;
     }

@@ -43,6 +43,8 @@ CONFIG_SHEET_TITLE = "Configure Tarvo Quillant"
 TRAY_CALLBACK = 0x464
 TRAY_ID = 130
 WM_RBUTTONUP = 0x205
+# Wine's own tray (no window manager's tray on Xvfb): a window of its own with one child per icon.
+WINE_TRAY_ICON = ["--class", "__winex11_standalone_tray", "--child", "__winex11_tray_icon"]
 IDCANCEL_BUTTON = "IDCANCEL"
 
 # Generous limits: the machines are shared and Wine is slow to start on them.
@@ -102,6 +104,13 @@ def wintool_exe():
 
 def target_exe():
     path = os.path.join(windows_build(), "target.exe")
+    if not os.path.isfile(path):
+        raise HarnessError("%s is missing: build the windows preset" % path)
+    return path
+
+
+def traygate_exe():
+    path = os.path.join(windows_build(), "traygate.exe")
     if not os.path.isfile(path):
         raise HarnessError("%s is missing: build the windows preset" % path)
     return path
@@ -320,7 +329,7 @@ class Target:
 
     OPEN_WINDOW, OPEN_POPUP, CLOSE_EXTRA, ACTIVATE, MINIMIZE, SET_CURSOR, EXIT = range(0x8001, 0x8008)
 
-    def __init__(self, session, name, class_name, title, args):
+    def __init__(self, session, name, class_name, title, args, program=None):
         self.session = session
         self.class_name = class_name
         self.log_path = os.path.join(session.workdir, "%s.log" % name)
@@ -328,8 +337,10 @@ class Target:
         self._offset = 0
         self._partial = b""
         self._events = []
-        command = ["wine", target_exe(), "--log", windows_path(self.log_path), "--class", class_name,
-                   "--title", title] + list(args)
+        command = ["wine", program or target_exe(), "--log", windows_path(self.log_path)]
+        if program is None:
+            command += ["--class", class_name, "--title", title]
+        command += list(args)
         self.proc = subprocess.Popen(command, env=session.env(), stdin=subprocess.DEVNULL, stdout=self.out,
                                      stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
         self.hwnd = None
@@ -371,8 +382,8 @@ class Target:
         """Key messages as (kind, vk, modifiers) tuples, e.g. ("down", 0x41, "C")."""
         return [(e.fields[0], int(e.fields[1], 16), e.fields[2]) for e in self.named("key")]
 
-    def post(self, message, lparam=0):
-        code, lines = self.session.wintool("post", "--class", self.class_name, hex(message), 0, lparam)
+    def post(self, message, lparam=0, wparam=0):
+        code, lines = self.session.wintool("post", "--class", self.class_name, hex(message), wparam, lparam)
         if code != 0:
             raise HarnessError("could not post 0x%x to %s (wintool %d %s)" % (message, self.class_name, code, lines))
 
@@ -390,6 +401,41 @@ class Target:
             except subprocess.TimeoutExpired:
                 pass
         self.out.close()
+
+
+class TrayGate(Target):
+    """A running traygate.exe (tests/e2e/traygate.cpp): a tray window in front of Wine's own. Closed
+    (at start) it refuses icons, as a shell that is not running yet; open it passes them on to Wine's
+    tray. Its log has one event per request: ("add", "modify", ...) with fields uid, passed, tip."""
+
+    OPEN, CLOSE = 0x8001, 0x8002
+
+    def __init__(self, session):
+        super().__init__(session, "traygate", "QuillantTrayGate", None, (), program=traygate_exe())
+
+    def shell_up(self, broadcast):
+        """Opens the gate: the shell is up; with `broadcast` it then tells every window
+        "TaskbarCreated", as a restarted shell does. Returns the gate's "open" event, once logged."""
+        return self._command(self.OPEN, 1 if broadcast else 0, "open")
+
+    def shell_down(self):
+        """Closes the gate: the shell is gone, and so are the icons in Wine's tray. Returns the
+        gate's "closed" event, once logged."""
+        return self._command(self.CLOSE, 0, "closed")
+
+    def _command(self, message, wparam, name):
+        before = len(self.named(name))
+        self.post(message, wparam=wparam)
+        self.wait_events(lambda ev: sum(e.name == name for e in ev) > before, what=name)
+        return self.named(name)[before]
+
+    def wait_request(self, verb, passed, after=None, limit=EVENT_LIMIT):
+        """The first request `verb` ("add", "modify", ...) logged after the event `after` whose
+        outcome is `passed`; waits for it."""
+        def found(events):
+            start = events.index(after) + 1 if after is not None else 0
+            return [e for e in events[start:] if e.name == verb and e.fields[1] == ("1" if passed else "0")]
+        return found(self.wait_events(found, limit, "%s %s" % ("passed" if passed else "refused", verb)))[0]
 
 
 class Session:
@@ -666,6 +712,13 @@ class Session:
             target.wait_ready()
         return target
 
+    def start_tray_gate(self):
+        """Starts traygate.exe, closed, and returns once it stands in front of Wine's tray."""
+        gate = TrayGate(self)
+        self.targets.append(gate)
+        gate.wait_ready()
+        return gate
+
     # -- looking at windows
 
     def wintool(self, *args, limit=None):
@@ -696,11 +749,16 @@ class Session:
         code, lines = self.wintool("foreground")
         return int(lines[0].split()[0], 16) if code == 0 and lines else None
 
-    def choose_tray_item(self, item, limit=EVENT_LIMIT):
+    def choose_tray_item(self, item, limit=EVENT_LIMIT, in_wine_tray=False):
         """Right-clicks the server's tray icon and picks `item` (with its mnemonic, as in
-        "&Exit") from the menu, as a user would; returns once the menu is gone."""
-        code, lines = self.wintool("post", "--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID,
-                                   hex(WM_RBUTTONUP))
+        "&Exit") from the menu, as a user would; returns once the menu is gone. The click goes
+        to the icon's own window as the shell would send it, or with `in_wine_tray` to the icon
+        shown in Wine's tray (the only icon there), which tells the server."""
+        if in_wine_tray:
+            click = WINE_TRAY_ICON + [hex(WM_RBUTTONUP), 0, 0]
+        else:
+            click = ["--class", "QuillantNotifyIcon", hex(TRAY_CALLBACK), TRAY_ID, hex(WM_RBUTTONUP)]
+        code, lines = self.wintool("post", *click)
         if code != 0:
             raise HarnessError("no tray window to right-click (wintool %d %s)" % (code, lines))
         self.wait_window("--class", "#32768", "--visible", limit=limit)

@@ -39,8 +39,9 @@
 //   wintool state    <id> [filters]            prints "enabled=<0|1> visible=<0|1> checked=<0|1>"
 //
 // Filters: --class C, --title T (exact), --text S (a static child's text contains S),
-// --visible. Numbers take decimal or 0x hex. Results go to stdout as UTF-8, one
-// window per line: hwnd pid visible class "title".
+// --visible, --child C (the matching windows' children of class C match instead). Numbers take
+// decimal or 0x hex. Results go to stdout as UTF-8, one window per line: hwnd pid visible class
+// "title".
 //
 // Exit codes: 0 done, 1 nothing matched or time ran out, 2 usage error,
 // 3 the window was there but the action failed.
@@ -158,6 +159,7 @@ struct Filter {
     std::wstring className;
     std::wstring title;
     std::wstring text;
+    std::wstring childClass;
     bool hasClass = false;
     bool hasTitle = false;
     bool hasText = false;
@@ -185,9 +187,17 @@ struct Filter {
 std::vector<HWND> Matching(const Filter& filter)
 {
     std::vector<HWND> out;
-    for (HWND hwnd : TopLevelWindows())
-        if (filter.Matches(hwnd))
+    for (HWND hwnd : TopLevelWindows()) {
+        if (!filter.Matches(hwnd))
+            continue;
+        if (filter.childClass.empty()) {
             out.push_back(hwnd);
+            continue;
+        }
+        for (HWND child : Children(hwnd))
+            if (lstrcmpiW(ClassOf(child).c_str(), filter.childClass.c_str()) == 0)
+                out.push_back(child);
+    }
     return out;
 }
 
@@ -234,6 +244,8 @@ bool ParseOptions(int argc, char** argv, int first, Options* options)
         } else if (arg == "--text" && hasValue) {
             options->filter.text = Wide(argv[++i]);
             options->filter.hasText = true;
+        } else if (arg == "--child" && hasValue) {
+            options->filter.childClass = Wide(argv[++i]);
         } else if (arg == "--visible") {
             options->filter.visibleOnly = true;
         } else if (arg == "--untilgone") {
