@@ -25,8 +25,8 @@ const T& BodyOf(const CRCMsg& message)
 
 }  // namespace
 
-CRCProtocolServer::CRCProtocolServer(ISerialPort& port, std::u16string ownVersion)
-    : m_link(port), m_ownVersion(std::move(ownVersion))
+CRCProtocolServer::CRCProtocolServer(std::shared_ptr<ISerialPort> port, std::u16string ownVersion)
+    : m_link(std::move(port)), m_ownVersion(std::move(ownVersion))
 {
 }
 
@@ -59,6 +59,15 @@ void CRCProtocolServer::Stop()
     m_link.SetListener(nullptr);
     m_state = RC_STATE_STOPPED;
     UpdateStallTimer();
+}
+
+void CRCProtocolServer::OnPortFailed()
+{
+    // Nothing was received on this attempt (its open reset the framer), so no half message
+    // keeps the stall timer going.
+    m_link.Close();
+    m_link.SetListener(nullptr);
+    m_state = RC_STATE_STOPPED;
 }
 
 void CRCProtocolServer::OnData()

@@ -33,13 +33,16 @@ constexpr uint32_t RC_STALL_TIMEOUT_MS = 2000;
 // answers messages and hands key and UI events to the selected application. GUI thread only.
 class CRCProtocolServer : public IMessageSink {
 public:
-    CRCProtocolServer(ISerialPort& port, std::u16string ownVersion);
+    CRCProtocolServer(std::shared_ptr<ISerialPort> port, std::u16string ownVersion);
     ~CRCProtocolServer() override;
 
     void SetOwner(IProtocolOwner* owner);
 
-    int Start(const std::u16string& portName, ILinkNotify* notify);  // 0 ok, 1 failed
+    // Starts opening the port; 0 when the attempt started (state waiting), 1 when not (stopped).
+    int Start(const std::u16string& portName, ILinkNotify* notify);
     void Stop();
+    // The current attempt could not open the port: stopped, so that a retry reopens it.
+    void OnPortFailed();
     void OnData();
     void HandleMessage(std::unique_ptr<CRCMsg> message) override;
     void OnSyncTimeout();

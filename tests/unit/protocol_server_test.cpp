@@ -18,7 +18,7 @@ protected:
     ServerTest()
     {
         m_server.SetOwner(&m_owner);
-        EXPECT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+        m_owner.Start(u"COM3");
         EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
     }
 
@@ -49,9 +49,10 @@ protected:
 
     size_t Opens() const { return m_port.OpenedNames().size(); }
 
-    FakeSerialPort m_port;
+    std::shared_ptr<FakeSerialPort> m_portOwner = std::make_shared<FakeSerialPort>();
+    FakeSerialPort& m_port = *m_portOwner;
     FakeLinkNotify m_notify;
-    CRCProtocolServer m_server{m_port, u"01.01.00"};
+    CRCProtocolServer m_server{m_portOwner, u"01.01.00"};
     FakeProtocolOwner m_owner{m_server, m_notify};
     FakeAppMgr m_manager;
 };
@@ -165,7 +166,7 @@ TEST_F(ServerTest, FailedRestartLeavesTheServerStopped)
     };
     for (const auto& lose : losses) {
         m_port.m_failOpen = false;
-        ASSERT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+        m_owner.Start(u"COM3");
         Connect();
         m_port.m_failOpen = true;
         lose();
@@ -264,7 +265,7 @@ TEST_F(ServerTest, StopSaysGoodbyeOnlyToAConnectedPhone)
     m_server.Stop();
     EXPECT_EQ(Sent(), "");
     EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
-    ASSERT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+    m_owner.Start(u"COM3");
     Connect();
     m_server.Stop();
     EXPECT_EQ(Sent(), "02 01 00 02");
@@ -277,11 +278,12 @@ TEST_F(ServerTest, SendsApplicationData)
     EXPECT_EQ(Sent(), "12 09 00 0D 0C 0B 0A 10 00 01 02 03");
 }
 
-TEST_F(ServerTest, FailedStartLeavesTheServerStopped)
+// The open's failure arrives after Start; the owner passes it on, which stops the server.
+TEST_F(ServerTest, FailedOpenLeavesTheServerStopped)
 {
     m_server.Stop();
     m_port.m_failOpen = true;
-    EXPECT_EQ(m_server.Start(u"COM7", &m_notify), 1);
+    m_owner.Start(u"COM7");
     EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
     EXPECT_EQ(m_notify.Count(WM_RC_PORT_FAILED), 1u);
 }
