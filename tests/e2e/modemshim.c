@@ -16,9 +16,9 @@
  *                             (TIOCINQ) fails with EIO, as on a device that went
  *                             away: the port opens, and its status query fails.
  *   QUILLANT_SHIM_OPEN_GATE   looking up a "dosdevices/comN" path (stat, lstat,
- *                             fstatat, readlink, realpath and their variants)
- *                             waits: the thread that opens the port blocks as it
- *                             would on a slow driver.
+ *                             fstatat, readlink, readlinkat, realpath) waits: the
+ *                             thread that opens the port blocks as it would on a
+ *                             slow driver.
  * Without these variables the shim behaves as described above and nothing else. */
 #define _GNU_SOURCE
 #include <ctype.h>
@@ -203,19 +203,11 @@ static void wait_at_gate(int dirfd, const char *path)
         return next args;                                     \
     }
 
+/* Wine 8's ntdll looks the port up with stat(); the others are its other path lookups (on
+ * glibc 2.33 and later stat, lstat and fstatat are functions of their own). */
 FORWARD(int, stat, (const char *p, struct stat *s), (p, s), AT_FDCWD, p)
-FORWARD(int, stat64, (const char *p, struct stat64 *s), (p, s), AT_FDCWD, p)
 FORWARD(int, lstat, (const char *p, struct stat *s), (p, s), AT_FDCWD, p)
-FORWARD(int, lstat64, (const char *p, struct stat64 *s), (p, s), AT_FDCWD, p)
 FORWARD(int, fstatat, (int d, const char *p, struct stat *s, int f), (d, p, s, f), d, p)
-FORWARD(int, fstatat64, (int d, const char *p, struct stat64 *s, int f), (d, p, s, f), d, p)
-FORWARD(int, __xstat, (int v, const char *p, struct stat *s), (v, p, s), AT_FDCWD, p)
-FORWARD(int, __xstat64, (int v, const char *p, struct stat64 *s), (v, p, s), AT_FDCWD, p)
-FORWARD(int, __lxstat, (int v, const char *p, struct stat *s), (v, p, s), AT_FDCWD, p)
-FORWARD(int, __lxstat64, (int v, const char *p, struct stat64 *s), (v, p, s), AT_FDCWD, p)
-FORWARD(int, __fxstatat, (int v, int d, const char *p, struct stat *s, int f), (v, d, p, s, f), d, p)
-FORWARD(int, __fxstatat64, (int v, int d, const char *p, struct stat64 *s, int f), (v, d, p, s, f), d, p)
-FORWARD(int, statx, (int d, const char *p, int f, unsigned int m, struct statx *s), (d, p, f, m, s), d, p)
 FORWARD(ssize_t, readlink, (const char *p, char *b, size_t n), (p, b, n), AT_FDCWD, p)
 FORWARD(ssize_t, readlinkat, (int d, const char *p, char *b, size_t n), (d, p, b, n), d, p)
 
