@@ -27,6 +27,7 @@ public:
     int32_t BytesWaiting() override { return 0; }
     int32_t Read(uint8_t*, int32_t) override { return 0; }
     void Write(std::vector<uint8_t>) override {}
+    WriteStatus GetWriteStatus() override { return {}; }
 };
 
 class CFieldReadingSink : public IMessageSink {
@@ -87,8 +88,7 @@ void BM_FrameAndDecode(benchmark::State& state)
 {
     const size_t readSize = static_cast<size_t>(state.range(0));
     const std::vector<uint8_t> stream = SessionStream(256 * 1024);
-    CIdlePort port;
-    CRCCommManager link(port);
+    CRCCommManager link(std::make_shared<CIdlePort>());
     CFieldReadingSink sink;
     link.SetListener(&sink);
     CDataBuffer& buffer = link.GetDataBuffer();

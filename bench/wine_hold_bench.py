@@ -3,9 +3,11 @@
 
   1. release after disconnect: the phone holds Ctrl+A and the pointer key, then sends its
      disconnect; time from that write to the last key-up in the target (goal: < 1 s);
-  2. release after silence: the same hold, then the phone says nothing and answers nothing;
+  2. release after port loss: the same hold, then the pty pair goes away (the port hangs up);
+     time from that to the last key-up (goal: < 1 s);
+  3. release after silence: the same hold, then the phone says nothing and answers nothing;
      time from the hold to the last key-up (goal: < 10 s);
-  3. a long hold by a present phone: the phone answers the server's synchronisation messages
+  4. a long hold by a present phone: the phone answers the server's synchronisation messages
      and holds the pointer key for --hold seconds; reports for how many of those seconds the
      pointer was seen moving, and whether the link stayed up (goal: the whole hold, no drop).
 
@@ -85,6 +87,18 @@ def release_times(session, target, repeats, silent):
     return times
 
 
+def release_after_port_loss(session, target):
+    phone = session.phone(answer_sync=False)
+    connect_and_select(phone, target)
+    mark = hold(phone, target)
+    phone.close()
+    started = now_ns()
+    session.stop_socat()
+    seconds = (wait_released(target, mark, 30.0) - started) / 1e9
+    session.start_socat()
+    return seconds
+
+
 def long_hold(session, target, seconds):
     phone = session.phone(answer_sync=True)
     connect_and_select(phone, target)
@@ -122,6 +136,7 @@ def main():
         after_disconnect = release_times(session, target, args.repeats, silent=False)
         print("release after disconnect: %s s (max %.3f s)"
               % (", ".join("%.3f" % t for t in after_disconnect), max(after_disconnect)))
+        print("release after port loss:  %.3f s" % release_after_port_loss(session, target))
         after_silence = release_times(session, target, max(1, args.repeats // 2), silent=True)
         print("release after silence:    %s s (max %.2f s)"
               % (", ".join("%.2f" % t for t in after_silence), max(after_silence)))

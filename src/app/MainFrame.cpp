@@ -98,19 +98,27 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         OnTimer(wParam);
         break;
     case WM_RC_PORT_OPENED:
-        ShowDisplay(Display::Waiting);
+        // Notifications of an attempt that has since been closed are stale.
+        if (m_protocolServer.GetLink().IsCurrentAttempt(wParam)) {
+            ShowDisplay(Display::Waiting);
+        }
         return 0;
     case WM_RC_PORT_CLOSED:
         ShowDisplay(Display::Unavailable);
         return 0;
     case WM_RC_PORT_FAILED:
-        OnPortFailed();
+        if (m_protocolServer.GetLink().IsCurrentAttempt(wParam)) {
+            OnPortFailed();
+        }
         return 0;
     case WM_RC_DATA:
         m_protocolServer.OnData();
         return 0;
     case WM_RC_CONNECTION_LOST:
-        OnPhoneDisconnected(RC_REASON_LOST);
+        // wParam 0: sent from outside the link, always taken.
+        if (wParam == 0 || m_protocolServer.GetLink().IsCurrentAttempt(wParam)) {
+            OnPhoneDisconnected(RC_REASON_LOST);
+        }
         return 0;
     case WM_CLOSE:
         OnClose();
@@ -275,6 +283,8 @@ void CMainFrame::OnTimer(UINT_PTR id)
 
 void CMainFrame::OnPortFailed()
 {
+    // Stopped first: the poll timer's retry runs only while the server is stopped.
+    m_protocolServer.OnPortFailed();
     if (m_portFailureShown) {
         return;
     }

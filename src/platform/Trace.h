@@ -1,7 +1,6 @@
 #pragma once
 #include <string>
 
-// One line of the diagnostic trace (UTF-8). On Windows it goes to the debugger output, where a
-// debug viewer shows it; with QUILLANT_TRACE=1 in the environment also to standard error.
-// Nothing is kept: the program writes no log file.
+// Writes one line of diagnostic text (UTF-8, no line break) where a developer can see it: the
+// debugger's output on Windows, and standard error when QUILLANT_TRACE is "1". Any thread.
 void TraceLine(const std::string& line);

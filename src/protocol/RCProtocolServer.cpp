@@ -26,8 +26,8 @@ const T& BodyOf(const CRCMsg& message)
 
 }  // namespace
 
-CRCProtocolServer::CRCProtocolServer(ISerialPort& port, std::u16string ownVersion)
-    : m_link(port), m_ownVersion(std::move(ownVersion))
+CRCProtocolServer::CRCProtocolServer(std::shared_ptr<ISerialPort> port, std::u16string ownVersion)
+    : m_link(std::move(port)), m_ownVersion(std::move(ownVersion))
 {
 }
 
@@ -60,6 +60,15 @@ void CRCProtocolServer::Stop()
     m_link.SetListener(nullptr);
     m_state = RC_STATE_STOPPED;
     UpdateStallTimer();
+}
+
+void CRCProtocolServer::OnPortFailed()
+{
+    // Nothing was received on this attempt (its open reset the framer), so no half message
+    // keeps the stall timer going.
+    m_link.Close();
+    m_link.SetListener(nullptr);
+    m_state = RC_STATE_STOPPED;
 }
 
 void CRCProtocolServer::OnData()
@@ -192,7 +201,12 @@ void CRCProtocolServer::OnStallTimeout()
 
 void CRCProtocolServer::OnLinkWatch(uint64_t nowMs, bool holding)
 {
-    // Only a connected phone is watched; recovery has its own, shorter time-out.
+    // A phone that stopped reading: its writes make no progress, whatever the state.
+    if (m_state != RC_STATE_STOPPED && m_link.IsWriteStalled(nowMs)) {
+        LinkLost(nowMs);
+        return;
+    }
+    // Only a connected phone is watched for silence; recovery has its own, shorter time-out.
     if (m_state != RC_STATE_CONNECTED) {
         m_watch.Reset(nowMs);
         return;
@@ -203,17 +217,22 @@ void CRCProtocolServer::OnLinkWatch(uint64_t nowMs, bool holding)
         break;
     case CLinkWatch::Action::Lost:
         TraceLine("The phone did not answer the synchronisation message: the link is lost");
-        // As after a failed recovery: the owner lets go of what the phone held, disconnects and
-        // restarts the link.
-        if (m_owner != nullptr)
-            m_owner->OnPhoneDisconnected(RC_REASON_LOST);
-        if (m_state != RC_STATE_STOPPED)
-            m_state = RC_STATE_WAITING;
-        m_watch.Reset(nowMs);
+        LinkLost(nowMs);
         break;
     case CLinkWatch::Action::None:
         break;
     }
+}
+
+void CRCProtocolServer::LinkLost(uint64_t nowMs)
+{
+    // As after a failed recovery: the owner lets go of what the phone held, disconnects and
+    // restarts the link.
+    if (m_owner != nullptr)
+        m_owner->OnPhoneDisconnected(RC_REASON_LOST);
+    if (m_state != RC_STATE_STOPPED)
+        m_state = RC_STATE_WAITING;
+    m_watch.Reset(nowMs);
 }
 
 void CRCProtocolServer::RefreshApplicationList()

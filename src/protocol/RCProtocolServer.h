@@ -34,20 +34,24 @@ constexpr uint32_t RC_STALL_TIMEOUT_MS = 2000;
 // answers messages and hands key and UI events to the selected application. GUI thread only.
 class CRCProtocolServer : public IMessageSink {
 public:
-    CRCProtocolServer(ISerialPort& port, std::u16string ownVersion);
+    CRCProtocolServer(std::shared_ptr<ISerialPort> port, std::u16string ownVersion);
     ~CRCProtocolServer() override;
 
     void SetOwner(IProtocolOwner* owner);
 
-    int Start(const std::u16string& portName, ILinkNotify* notify);  // 0 ok, 1 failed
+    // Starts opening the port; 0 when the attempt started (state waiting), 1 when not (stopped).
+    int Start(const std::u16string& portName, ILinkNotify* notify);
     void Stop();
+    // The current attempt could not open the port: stopped, so that a retry reopens it.
+    void OnPortFailed();
     void OnData();
     void HandleMessage(std::unique_ptr<CRCMsg> message) override;
     void OnSyncTimeout();
     void OnStallTimeout();
     // Called about twice a second with a monotonic time: makes sure a silent phone is still
-    // there (see CLinkWatch) and treats it as lost when it is not. `holding`: the phone holds
-    // keys, buttons or pointer motion down.
+    // there (see CLinkWatch), and that the phone still reads what is written to it; treats the
+    // link as lost when either fails. `holding`: the phone holds keys, buttons or pointer
+    // motion down.
     void OnLinkWatch(uint64_t nowMs, bool holding);
     void RefreshApplicationList();
     void SetApplicationManager(CAppMgr* manager);
@@ -58,6 +62,7 @@ public:
 
 private:
     void StartSyncRecovery(uint8_t type);
+    void LinkLost(uint64_t nowMs);
     void UpdateStallTimer();
     void Send(std::unique_ptr<CRCMsg> message);
 

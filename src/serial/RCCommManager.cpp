@@ -1,9 +1,12 @@
 #include "serial/RCCommManager.h"
 
+#include <chrono>
 #include <system_error>
 #include <utility>
 
+#include "platform/Trace.h"
 #include "protocol/RCMsg.h"
+#include "serial/LinkAttempt.h"
 #include "serial/LinkNotify.h"
 #include "serial/SerialPort.h"
 
@@ -13,6 +16,15 @@ namespace {
 constexpr char16_t kDevicePrefix[] = u"\\\\.\\";
 constexpr size_t kPrefixFromLength = 5;
 
+// A port name for a trace line: ASCII as it is, anything else as '?'.
+std::string ForTrace(const std::u16string& name)
+{
+    std::string text;
+    for (const char16_t unit : name)
+        text += unit >= 0x20 && unit < 0x7F ? static_cast<char>(unit) : '?';
+    return text;
+}
+
 }  // namespace
 
 void CRCCommManager::CListenerForwarder::HandleMessage(std::unique_ptr<CRCMsg> message)
@@ -21,8 +33,8 @@ void CRCCommManager::CListenerForwarder::HandleMessage(std::unique_ptr<CRCMsg> m
         m_link.m_listener->HandleMessage(std::move(message));
 }
 
-CRCCommManager::CRCCommManager(ISerialPort& port)
-    : m_port(port)
+CRCCommManager::CRCCommManager(std::shared_ptr<ISerialPort> port)
+    : m_shared(std::make_shared<CSharedPort>(std::move(port))), m_port(*m_shared->m_port)
 {
 }
 
@@ -38,7 +50,8 @@ void CRCCommManager::SetListener(IMessageSink* listener)
 
 int CRCCommManager::Open(const std::u16string& portName, ILinkNotify* notify)
 {
-    // A reader left from a previous open must be joined before the port is reused.
+    // The previous attempt ends first; one still opening is left to end on its own thread, and
+    // this attempt's thread waits until that one is done with the port.
     Close();
 
     m_notify = notify;
@@ -46,45 +59,90 @@ int CRCCommManager::Open(const std::u16string& portName, ILinkNotify* notify)
     // A new connection must not continue the previous connection's half message.
     ResetReceiver();
 
-    if (!m_port.Open(m_portName)) {
-        Post(WM_RC_PORT_FAILED, 0);
-        return 1;
-    }
-
-    m_running = true;
+    // Numbers wrap after 2^64 opens at the most; 0 stays free for "not from the link".
+    if (++m_lastAttempt == 0)
+        ++m_lastAttempt;
+    auto attempt = std::make_shared<CLinkAttempt>(m_shared, m_lastAttempt, m_retryDelay.GetDelayMs());
     try {
-        m_reader = std::thread(&CRCCommManager::ReaderThread, this);
+        m_thread = std::thread(&CRCCommManager::RunAttempt, attempt, this, notify, m_portName);
     } catch (const std::system_error&) {
-        m_running = false;
-        m_port.Close();
         return 1;
     }
-
-    Post(WM_RC_PORT_OPENED, 0);
+    m_attempt = std::move(attempt);
     return 0;
+}
+
+void CRCCommManager::RunAttempt(std::shared_ptr<CLinkAttempt> attempt, CRCCommManager* link, ILinkNotify* notify,
+                                std::u16string deviceName)
+{
+    // Until the open is announced the link may be gone: only the attempt and the port are used.
+    if (!attempt->TakePort())
+        return;
+    ISerialPort& port = attempt->GetPort();
+    const bool opened = port.Open(deviceName);
+    const uintptr_t number = attempt->GetNumber();
+    const bool announced = attempt->FinishOpen(opened, [&](bool ok) {
+        TraceLine("port " + ForTrace(deviceName) + (ok ? " opened" : " failed to open") + " (attempt " +
+                  std::to_string(number) + ")");
+        if (notify != nullptr)
+            notify->Post(ok ? WM_RC_PORT_OPENED : WM_RC_PORT_FAILED, number);
+    });
+    if (!announced) {
+        if (opened)
+            port.Close();
+        TraceLine("abandoned open of port " + ForTrace(deviceName) + " ended (attempt " + std::to_string(number) + ")");
+    } else if (opened) {
+        // Announced as open: the link joins this thread before it goes.
+        link->ReaderThread(*attempt);
+    }
+    attempt->ReleasePort();
 }
 
 void CRCCommManager::Close()
 {
-    if (!m_port.IsOpen() && !m_reader.joinable())
+    if (!m_attempt)
         return;
-
-    m_running = false;
+    const std::shared_ptr<CLinkAttempt> attempt = std::move(m_attempt);
+    m_attempt.reset();
+    m_stallWatch.Reset();
+    switch (attempt->Abandon()) {
+    case CLinkAttempt::Phase::Opening:
+        m_port.CancelOpen();
+        [[fallthrough]];
+    case CLinkAttempt::Phase::Waiting:
+    case CLinkAttempt::Phase::Abandoned:
+        // Not waited for: the thread closes what it opened and ends on its own.
+        m_thread.detach();
+        return;
+    case CLinkAttempt::Phase::Failed:
+        m_thread.join();
+        return;
+    case CLinkAttempt::Phase::Open:
+        break;
+    }
+    attempt->m_running = false;
     m_port.RequestStop();
-    if (m_reader.joinable())
-        m_reader.join();
+    m_thread.join();
     m_port.Close();
+    m_retryDelay.OnSessionEnded(attempt->m_readerFailed, attempt->m_bytesReceived, attempt->m_openMs);
+    if (m_droppedMessages != 0)
+        TraceDropped();
     Post(WM_RC_PORT_CLOSED, 0);
 }
 
 bool CRCCommManager::IsOpen() const
 {
-    return m_port.IsOpen();
+    return m_attempt && m_attempt->IsOpen();
+}
+
+bool CRCCommManager::IsCurrentAttempt(uintptr_t attempt) const
+{
+    return attempt != 0 && m_attempt && m_attempt->GetNumber() == attempt;
 }
 
 void CRCCommManager::Send(std::unique_ptr<CRCMsg> message)
 {
-    if (!message || !m_port.IsOpen())
+    if (!message || !IsOpen())
         return;
     // The send count is 16 bits wide: a longer message would go out cut short.
     const size_t size = message->GetEncodedSize();
@@ -92,7 +150,37 @@ void CRCCommManager::Send(std::unique_ptr<CRCMsg> message)
         return;
     uint16_t count = 0;
     const uint8_t* bytes = message->GetBytes(count);
+    // A phone that stopped reading must not make what waits to be written grow without bound.
+    const uint64_t pending = m_port.GetWriteStatus().pendingBytes;
+    if (pending + count > kMaxPendingWriteBytes) {
+        if (m_droppedMessages++ == 0)
+            TraceLine("outgoing message of type " + std::to_string(message->GetType()) + " dropped: " +
+                      std::to_string(pending) + " bytes wait to be written");
+        return;
+    }
+    if (m_droppedMessages != 0)
+        TraceDropped();
     m_port.Write(std::vector<uint8_t>(bytes, bytes + count));
+}
+
+bool CRCCommManager::IsWriteStalled(uint64_t nowMs)
+{
+    if (!IsOpen()) {
+        m_stallWatch.Reset();
+        return false;
+    }
+    const ISerialPort::WriteStatus status = m_port.GetWriteStatus();
+    if (!m_stallWatch.Update(status.pendingBytes, status.completedBytes, nowMs))
+        return false;
+    TraceLine("writes stalled: " + std::to_string(status.pendingBytes) + " bytes wait and none were written for " +
+              std::to_string(CWriteStallWatch::kStallMs) + " ms");
+    return true;
+}
+
+void CRCCommManager::TraceDropped()
+{
+    TraceLine(std::to_string(m_droppedMessages) + " outgoing messages dropped while the phone did not read");
+    m_droppedMessages = 0;
 }
 
 size_t CRCCommManager::TakeReceived()
@@ -150,16 +238,11 @@ bool CRCCommManager::HasPartialMessage() const
     return m_framer.HasPartialMessage();
 }
 
-void CRCCommManager::ReadAvailable()
-{
-    DrainPort();
-}
-
-bool CRCCommManager::DrainPort()
+bool CRCCommManager::DrainPort(CLinkAttempt& attempt)
 {
     // Read again while bytes are waiting: bytes that arrive between a read and the next wait
     // raise no new event and would otherwise sit in the driver's queue.
-    while (m_running) {
+    while (attempt.m_running) {
         const int32_t waiting = m_port.BytesWaiting();
         if (waiting < 0)
             return false;
@@ -175,41 +258,33 @@ bool CRCCommManager::DrainPort()
             return true;  // nothing came after all: wait for the next event rather than spin
         if (got > wanted)
             got = wanted;
+        attempt.m_bytesReceived = true;
         m_dataBuffer.Append(m_readBlock.data(), got);  // a chunk that does not fit is lost
         Post(WM_RC_DATA, static_cast<uintptr_t>(got));
     }
     return true;
 }
 
-void CRCCommManager::ReaderThread()
+void CRCCommManager::ReaderThread(CLinkAttempt& attempt)
 {
-    if (!m_port.PrepareReader()) {
-        ReportConnectionLost();
-        return;
-    }
-    while (m_running) {
-        switch (m_port.WaitForData()) {
-        case ISerialPort::WaitResult::Data:
-            if (!DrainPort()) {
-                ReportConnectionLost();
-                return;
-            }
+    const auto opened = std::chrono::steady_clock::now();
+    bool failed = !m_port.PrepareReader();
+    while (!failed && attempt.m_running) {
+        const ISerialPort::WaitResult result = m_port.WaitForData();
+        if (result == ISerialPort::WaitResult::Stopped)
             break;
-        case ISerialPort::WaitResult::Stopped:
-            return;
-        case ISerialPort::WaitResult::Failed:
-            // Waiting again on a failed device would return at once, for ever.
-            ReportConnectionLost();
-            return;
-        }
+        // Waiting again on a failed device would return at once, for ever.
+        failed = result == ISerialPort::WaitResult::Failed || !DrainPort(attempt);
     }
-}
-
-void CRCCommManager::ReportConnectionLost()
-{
+    attempt.m_openMs = static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - opened).count());
+    attempt.m_readerFailed = failed;
     // Not when Close is already ending the reader: the GUI thread knows.
-    if (m_running)
-        Post(WM_RC_CONNECTION_LOST, 0);
+    if (failed && attempt.m_running) {
+        TraceLine("port " + ForTrace(m_portName) + " failed " + std::to_string(attempt.m_openMs) +
+                  " ms after its open (attempt " + std::to_string(attempt.GetNumber()) + ")");
+        Post(WM_RC_CONNECTION_LOST, attempt.GetNumber());
+    }
 }
 
 void CRCCommManager::Post(uint32_t message, uintptr_t wParam)

@@ -6,9 +6,11 @@
 // The serial port as the link needs it. One implementation drives a Win32 COM port with
 // overlapped I/O; tests use an in-memory double.
 //
-// Threads: Open, Close, Write and RequestStop are called on the GUI thread; WaitForData,
-// BytesWaiting and Read on the link's reader thread. Close is called only after the reader
-// thread has ended.
+// Threads: Open runs on the link's own thread, which then becomes the reader (PrepareReader,
+// WaitForData, BytesWaiting, Read). Write, GetWriteStatus and RequestStop are called on the GUI
+// thread once the open has succeeded; Close on the GUI thread after the reader ended, or on the
+// link's thread when the open was abandoned. CancelOpen may be called from the GUI thread while
+// Open runs. The link never runs two of Open, Close and the reader calls at the same time.
 class ISerialPort {
 public:
     enum class WaitResult {
@@ -17,12 +19,20 @@ public:
         Failed    // the device failed or went away; the reader must not wait again
     };
 
+    // What the writes have done so far, for the link's limits on outgoing bytes.
+    struct WriteStatus {
+        uint64_t pendingBytes = 0;    // accepted by Write and not yet completed
+        uint64_t completedBytes = 0;  // running count of bytes whose write completed
+    };
+
     virtual ~ISerialPort() = default;
 
-    // Opens and configures the device (9600 8N1, DTR and RTS raised, 4096-byte queues, read
-    // time-outs as the link needs them). The name is the full device name, prefix included.
-    // On failure nothing stays open.
+    // Opens and configures the device (9600 8N1, binary, no flow control, DTR and RTS raised,
+    // read time-outs as the link needs them). The name is the full device name, prefix
+    // included. May block for long (a slow driver). On failure nothing stays open.
     virtual bool Open(const std::u16string& deviceName) = 0;
+    // Asks an Open running on another thread to give up soon; it may still succeed.
+    virtual void CancelOpen() {}
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
 
@@ -39,4 +49,6 @@ public:
     // Starts writing the bytes without blocking; the port keeps them until the write completes.
     // Errors are not reported.
     virtual void Write(std::vector<uint8_t> bytes) = 0;
+    // Takes note of the writes that finished since the last call, then reports.
+    virtual WriteStatus GetWriteStatus() = 0;
 };

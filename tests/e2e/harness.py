@@ -47,6 +47,13 @@ WM_RBUTTONUP = 0x205
 WINE_TRAY_ICON = ["--class", "__winex11_standalone_tray", "--child", "__winex11_tray_icon"]
 IDCANCEL_BUTTON = "IDCANCEL"
 
+# Gates of the modem-line shim (modemshim.c): while its file exists, the server's port misbehaves.
+SHIM_GATES = {
+    "slow-open": "QUILLANT_SHIM_OPEN_GATE",  # the lookup of dosdevices/comN waits: CreateFileW blocks
+    "no-lines": "QUILLANT_SHIM_LINES_GATE",  # no modem-line emulation: the port's event waits fail at once
+    "no-status": "QUILLANT_SHIM_STATUS_GATE",  # the count of bytes waiting cannot be read: reads fail at once
+}
+
 # Generous limits: the machines are shared and Wine is slow to start on them.
 START_LIMIT = 60.0
 EVENT_LIMIT = 20.0
@@ -269,6 +276,11 @@ class Server:
             fields = f.read().rsplit(")", 1)[1].split()
         return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
+    def log_text(self):
+        """Everything the server wrote so far (its trace lines with QUILLANT_TRACE=1)."""
+        with open(self.log_path, "rb") as f:
+            return f.read().decode("utf-8", errors="replace")
+
     def resident_kib(self):
         with open("/proc/%d/status" % self.pid) as f:
             for line in f:
@@ -442,10 +454,13 @@ class Session:
     """Everything one test runs; use as a context manager.
 
     port_present=False starts the server with no COM5 (socat runs, but the
-    port is not mapped until map_port())."""
+    port is not mapped until map_port()). gates maps names of SHIM_GATES that the
+    server's shim obeys to whether each is shut when the server starts."""
 
-    def __init__(self, name="e2e", port_present=True, start=True, server_args=("/NOSPLASH",), configure="cancel"):
+    def __init__(self, name="e2e", port_present=True, start=True, server_args=("/NOSPLASH",), configure="cancel",
+                 gates=None):
         self.name = name
+        self.gates = dict(gates or {})
         # What start_server does with the configuration sheet that the server opens at every
         # start: "cancel" waits for it and cancels it, None leaves it to the test.
         self.configure = configure
@@ -502,6 +517,9 @@ class Session:
         self.start_socat()
         if self.port_present:
             self.map_port()
+        for name, shut in self.gates.items():
+            if shut:
+                self.shut_gate(name)
         if self.start_server_now:
             self.start_server()
 
@@ -577,7 +595,34 @@ class Session:
         os.replace(temp, link)  # atomic: the server sees no half-made port
 
     def env(self, preload=False):
-        return wine_env(self.prefix, self.display, modem_shim() if preload else None)
+        env = wine_env(self.prefix, self.display, modem_shim() if preload else None)
+        if preload:
+            # The server's own programs: its trace lines go to its log.
+            env["QUILLANT_TRACE"] = "1"
+            for name in self.gates:
+                env[SHIM_GATES[name]] = self.gate_path(name)
+        return env
+
+    def gate_path(self, name):
+        if name not in self.gates:
+            raise HarnessError("gate %r was not given to the session" % name)
+        return os.path.join(self.workdir, "gate-" + name)
+
+    def shut_gate(self, name):
+        open(self.gate_path(name), "w").close()
+
+    def open_gate(self, name):
+        os.remove(self.gate_path(name))
+
+    def wait_log(self, text, count=1, limit=EVENT_LIMIT):
+        """Waits until the server's log holds `text` `count` times; returns the whole log."""
+        def enough():
+            log = self.server.log_text()
+            return log if log.count(text) >= count else None
+        try:
+            return wait_until(enough, limit, "%d x %r in the server's log" % (count, text), poll=0.05)
+        except HarnessError as exc:
+            raise HarnessError("%s; the log ends:\n%s" % (exc, self.server_log())) from None
 
     def start_server(self, args=None, log_name="server.log", configure="session"):
         """Starts Quillant.exe. configure: "cancel" waits for the configuration sheet it
@@ -792,10 +837,13 @@ class Session:
             raise HarnessError("box %r still open after %s" % (text, button))
 
     def assert_responsive(self, limit=5.0, window_class="QuillantMainFrame"):
-        """The server's GUI thread must answer a sent message within `limit` s."""
+        """The server's GUI thread must answer a sent message within `limit` s; returns the
+        time it took to answer, in ms."""
         code, lines = self.wintool("ping", "--class", window_class, "--timeout", int(limit * 1000))
         if code != 0:
             raise HarnessError("the server's window thread did not answer within %.1f s: %s" % (limit, lines))
+        match = re.search(r"answered in ([0-9.]+) ms", "\n".join(lines))
+        return float(match.group(1)) if match else None
 
     # -- teardown
 

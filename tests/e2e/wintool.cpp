@@ -9,7 +9,7 @@
 //   wintool text     [filters] [--timeout ms]  prints the static texts of the matching dialog
 //   wintool press    IDOK|IDYES|IDNO|IDCANCEL|<id> [filters] [--timeout ms]
 //   wintool post     --class C <msg> <wparam> <lparam>
-//   wintool ping     [filters] [--timeout ms]  exit 0 when the window's thread answers in time
+//   wintool ping     [filters] [--timeout ms]  exit 0 when the window's thread answers in time (prints how long it took)
 //   wintool menu     [--timeout ms]            prints the items of the open popup menu
 //   wintool choose   <item text> [--timeout ms]  picks an item of the open popup menu
 //   wintool foreground                        prints the foreground window (exit 1: none)
@@ -406,11 +406,18 @@ int Ping(const Options& options)
     if (!target)
         return kNotFound;
     DWORD_PTR ignored = 0;
+    LARGE_INTEGER frequency, sent, answered;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&sent);
     if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_BLOCK, options.timeoutMs, &ignored)) {
         PrintLine("no answer within " + std::to_string(options.timeoutMs) + " ms from " + Describe(target));
         return kFailed;
     }
+    QueryPerformanceCounter(&answered);
     PrintLine(Describe(target));
+    char took[64];
+    snprintf(took, sizeof took, "answered in %.1f ms", (answered.QuadPart - sent.QuadPart) * 1000.0 / frequency.QuadPart);
+    PrintLine(took);
     return kDone;
 }
 

@@ -1,8 +1,11 @@
 // Drives the framer, the decoders and the dispatcher with arbitrary phone bytes cut at
 // arbitrary points, interleaved with the timer events the main frame would deliver.
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -29,7 +32,7 @@ void Fail(int line)
 // itself), so the many restarts stay cheap. Every write must be one well-formed message.
 class CFuzzPort : public ISerialPort {
 public:
-    bool m_failOpen = false;
+    std::atomic<bool> m_failOpen{false};
 
     bool Open(const std::u16string&) override { m_open = !m_failOpen; return m_open; }
     void Close() override { m_open = false; }
@@ -47,15 +50,48 @@ public:
         const uint8_t type = bytes[0];
         Check(type == RC_MSG_CONNECT || type == RC_MSG_DISCONNECT || type == RC_MSG_APP_SELECT ||
               type == RC_MSG_APP_LIST || type == RC_MSG_SYNC || type == RC_MSG_APP_DATA);
+        m_written += bytes.size();
+    }
+    WriteStatus GetWriteStatus() override
+    {
+        WriteStatus status;
+        status.completedBytes = m_written;
+        return status;
     }
 
 private:
-    bool m_open = false;
+    std::atomic<bool> m_open{false};
+    uint64_t m_written = 0;
 };
 
+// Keeps the result of the last open, which the attempt's thread posts.
 class CFuzzNotify : public ILinkNotify {
 public:
-    void Post(uint32_t, uintptr_t) override {}
+    void Post(uint32_t message, uintptr_t wParam) override
+    {
+        if (message != WM_RC_PORT_OPENED && message != WM_RC_PORT_FAILED)
+            return;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_result = message;
+        m_attempt = wParam;
+        m_changed.notify_all();
+    }
+
+    // Like the main frame: waits for the open just started, then takes its result; a failed
+    // open stops the server. Keeps every run of the fuzzer deterministic.
+    void Settle(CRCProtocolServer& server)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return server.GetLink().IsCurrentAttempt(m_attempt); });
+        if (m_result == WM_RC_PORT_FAILED)
+            server.OnPortFailed();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    uint32_t m_result = 0;
+    uintptr_t m_attempt = 0;
 };
 
 class CFuzzManager : public CAppMgr {
@@ -84,6 +120,7 @@ public:
         m_server.Stop();
         m_port.m_failOpen = m_failRestart;
         m_server.Start(u"COM12", &m_notify);
+        m_notify.Settle(m_server);
         m_port.m_failOpen = false;
     }
     uint32_t SelectApplication(uint32_t id, std::u16string& name) override
@@ -131,13 +168,15 @@ void DecodeLoose(FuzzedDataProvider& input)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider input(data, size);
-    CFuzzPort port;
+    const auto portOwner = std::make_shared<CFuzzPort>();
+    CFuzzPort& port = *portOwner;
     CFuzzNotify notify;
     CFuzzManager manager;
-    CRCProtocolServer server(port, u"01.01.00");
+    CRCProtocolServer server(portOwner, u"01.01.00");
     CFuzzOwner owner(server, port, notify, manager);
     server.SetOwner(&owner);
     server.Start(u"COM3", &notify);
+    notify.Settle(server);
 
     while (input.remaining_bytes() > 0) {
         switch (input.ConsumeIntegralInRange<int>(0, 11)) {
@@ -158,8 +197,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         case 3:
             owner.m_failRestart = input.ConsumeBool();
-            if (server.GetState() == RC_STATE_STOPPED)
+            if (server.GetState() == RC_STATE_STOPPED) {
                 server.Start(u"COM3", &notify);  // the main frame's periodic retry
+                notify.Settle(server);
+            }
             break;
         case 4:
             server.RefreshApplicationList();

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -44,6 +45,14 @@ public:
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_changed.wait_for(lock, timeout, [&] { return CountLocked(message) >= count; });
+    }
+
+    // Waits until the notifications posted so far satisfy the condition.
+    bool WaitUntil(const std::function<bool(const std::vector<Posted>&)>& condition,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(5))
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] { return condition(m_posted); });
     }
 
     size_t Count(uint32_t message) const

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "FakeLinkNotify.h"
 #include "protocol/ApplicationListMessage.h"
 #include "protocol/ProtocolOwner.h"
 #include "protocol/RCProtocolServer.h"
@@ -13,7 +16,25 @@ class FakeSerialPort;
 // phone disconnects or the connection is lost.
 class FakeProtocolOwner : public IProtocolOwner {
 public:
-    FakeProtocolOwner(CRCProtocolServer& server, ILinkNotify& notify) : m_server(server), m_notify(notify) {}
+    FakeProtocolOwner(CRCProtocolServer& server, FakeLinkNotify& notify) : m_server(server), m_notify(notify) {}
+
+    // Starts the server and, as the main frame's message loop would, takes the open's result:
+    // a failed open stops the server.
+    void Start(const std::u16string& portName)
+    {
+        ASSERT_EQ(m_server.Start(portName, &m_notify), 0);
+        CRCCommManager& link = m_server.GetLink();
+        uint32_t result = 0;
+        ASSERT_TRUE(m_notify.WaitUntil([&](const std::vector<FakeLinkNotify::Posted>& posted) {
+            for (const auto& [message, attempt] : posted) {
+                if ((message == WM_RC_PORT_OPENED || message == WM_RC_PORT_FAILED) && link.IsCurrentAttempt(attempt))
+                    result = message;
+            }
+            return result != 0;
+        }));
+        if (result == WM_RC_PORT_FAILED)
+            m_server.OnPortFailed();
+    }
 
     // Knobs.
     uint8_t m_connectReason = 0;
@@ -43,7 +64,7 @@ public:
     {
         m_disconnectReasons.push_back(reason);
         m_server.Stop();
-        m_server.Start(m_portName, &m_notify);
+        Start(m_portName);
     }
 
     uint32_t SelectApplication(uint32_t id, std::u16string& name) override
@@ -85,5 +106,5 @@ public:
 
 private:
     CRCProtocolServer& m_server;
-    ILinkNotify& m_notify;
+    FakeLinkNotify& m_notify;
 };

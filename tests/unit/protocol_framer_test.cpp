@@ -194,8 +194,7 @@ TEST(SyncScanner, RegainingDropsAStalePartialMessage)
 // times here while messages keep straddling the reads.
 TEST(LinkFramer, ParsesWhatTheDataBufferDeliversAcrossItsEnd)
 {
-    FakeSerialPort port;
-    CRCCommManager link(port);
+    CRCCommManager link(std::make_shared<FakeSerialPort>());
     RecordingSink sink;
     link.SetListener(&sink);
     std::vector<uint8_t> stream;
@@ -218,8 +217,7 @@ TEST(LinkFramer, ParsesWhatTheDataBufferDeliversAcrossItsEnd)
 
 TEST(LinkFramer, ReadsWithoutAListenerStayInTheBuffer)
 {
-    FakeSerialPort port;
-    CRCCommManager link(port);
+    CRCCommManager link(std::make_shared<FakeSerialPort>());
     const std::vector<uint8_t> sync = Hex("06 00 00");
     link.GetDataBuffer().Append(sync.data(), 3);
     link.ParseMessages();

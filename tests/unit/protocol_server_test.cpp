@@ -8,6 +8,7 @@
 #include "protocol/ApplicationListMessage.h"
 #include "protocol/ConnectionMessages.h"
 #include "protocol/RCProtocolServer.h"
+#include "serial/WriteStallWatch.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ protected:
     ServerTest()
     {
         m_server.SetOwner(&m_owner);
-        EXPECT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+        m_owner.Start(u"COM3");
         EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
     }
 
@@ -49,9 +50,10 @@ protected:
 
     size_t Opens() const { return m_port.OpenedNames().size(); }
 
-    FakeSerialPort m_port;
+    std::shared_ptr<FakeSerialPort> m_portOwner = std::make_shared<FakeSerialPort>();
+    FakeSerialPort& m_port = *m_portOwner;
     FakeLinkNotify m_notify;
-    CRCProtocolServer m_server{m_port, u"01.01.00"};
+    CRCProtocolServer m_server{m_portOwner, u"01.01.00"};
     FakeProtocolOwner m_owner{m_server, m_notify};
     FakeAppMgr m_manager;
 };
@@ -165,7 +167,7 @@ TEST_F(ServerTest, FailedRestartLeavesTheServerStopped)
     };
     for (const auto& lose : losses) {
         m_port.m_failOpen = false;
-        ASSERT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+        m_owner.Start(u"COM3");
         Connect();
         m_port.m_failOpen = true;
         lose();
@@ -264,7 +266,7 @@ TEST_F(ServerTest, StopSaysGoodbyeOnlyToAConnectedPhone)
     m_server.Stop();
     EXPECT_EQ(Sent(), "");
     EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
-    ASSERT_EQ(m_server.Start(u"COM3", &m_notify), 0);
+    m_owner.Start(u"COM3");
     Connect();
     m_server.Stop();
     EXPECT_EQ(Sent(), "02 01 00 02");
@@ -277,11 +279,12 @@ TEST_F(ServerTest, SendsApplicationData)
     EXPECT_EQ(Sent(), "12 09 00 0D 0C 0B 0A 10 00 01 02 03");
 }
 
-TEST_F(ServerTest, FailedStartLeavesTheServerStopped)
+// The open's failure arrives after Start; the owner passes it on, which stops the server.
+TEST_F(ServerTest, FailedOpenLeavesTheServerStopped)
 {
     m_server.Stop();
     m_port.m_failOpen = true;
-    EXPECT_EQ(m_server.Start(u"COM7", &m_notify), 1);
+    m_owner.Start(u"COM7");
     EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
     EXPECT_EQ(m_notify.Count(WM_RC_PORT_FAILED), 1u);
 }
@@ -329,6 +332,26 @@ TEST_F(ServerTest, LinkWatchLeavesAPhoneThatIsNotConnectedAlone)
         m_server.OnLinkWatch(now, true);
     EXPECT_EQ(Sent(), "");
     EXPECT_TRUE(m_owner.m_disconnectReasons.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A phone that stops reading: what the server writes stays pending; after the stall limit the
+// link is lost like a silent one, and a phone that reads again keeps it.
+TEST_F(ServerTest, LinkWatchGivesUpALinkWhoseWritesMakeNoProgress)
+{
+    Connect();
+    m_port.HoldWrites(true);
+    Phone(Hex("04 00 00"));
+    m_server.OnLinkWatch(1000, false);
+    m_port.CompleteWrites(1);  // a little progress restarts the clock
+    m_server.OnLinkWatch(1000 + CWriteStallWatch::kStallMs - 500, false);
+    m_server.OnLinkWatch(1000 + CWriteStallWatch::kStallMs + 500, false);
+    EXPECT_TRUE(m_owner.m_disconnectReasons.empty());
+    m_server.OnLinkWatch(1000 + 2 * CWriteStallWatch::kStallMs, false);
+    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{RC_REASON_LOST});
 }
 
 }  // namespace

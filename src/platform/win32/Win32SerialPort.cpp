@@ -1,5 +1,9 @@
 #include "platform/win32/Win32SerialPort.h"
 
+#include <algorithm>
+#include <string>
+
+#include "platform/Trace.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -9,13 +13,49 @@ namespace {
 constexpr DWORD kIdleProbeMilliseconds = 1000;
 
 // A message written just before the port is closed (the disconnect sent at exit) gets this long
-// to leave the driver; then the rest is cancelled.
-constexpr DWORD kCloseWriteGraceMilliseconds = 2000;
+// to leave the driver, as long as the writes keep completing; then the rest is cancelled.
+constexpr ULONGLONG kCloseWriteGraceMilliseconds = 2000;
+constexpr ULONGLONG kCloseWriteIdleMilliseconds = 500;
+
+// Writes are cut into pieces this size, so that a large message shows progress on a slow line
+// (about one second a piece at 9600 baud) instead of looking stalled.
+constexpr size_t kWriteChunkBytes = 1024;
 
 CUniqueHandle MakeManualResetEvent()
 {
     return CUniqueHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
+
+// A configuration step that failed, with the system's error code.
+void TraceFailedStep(const char* step, bool tolerated)
+{
+    TraceLine(std::string("serial port: ") + step + " failed (error " + std::to_string(::GetLastError()) + ")" +
+              (tolerated ? ", going on without it" : ""));
+}
+
+// Lets CancelOpen reach the thread while it is inside Open.
+class COpeningThread {
+public:
+    COpeningThread(std::mutex& mutex, CUniqueHandle& slot) : m_mutex(mutex), m_slot(slot)
+    {
+        HANDLE self = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &self, 0, FALSE,
+                          DUPLICATE_SAME_ACCESS);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_slot.Reset(self);
+    }
+    ~COpeningThread()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_slot.Reset();
+    }
+    COpeningThread(const COpeningThread&) = delete;
+    COpeningThread& operator=(const COpeningThread&) = delete;
+
+private:
+    std::mutex& m_mutex;
+    CUniqueHandle& m_slot;
+};
 
 }  // namespace
 
@@ -29,6 +69,7 @@ CWin32SerialPort::~CWin32SerialPort()
 bool CWin32SerialPort::Open(const std::u16string& deviceName)
 {
     Close();
+    const COpeningThread opening(m_openingMutex, m_openingThread);
     m_waitEvent = MakeManualResetEvent();
     m_readEvent = MakeManualResetEvent();
     m_stopEvent = MakeManualResetEvent();
@@ -38,6 +79,9 @@ bool CWin32SerialPort::Open(const std::u16string& deviceName)
     }
     m_port.Reset(::CreateFileW(as_wcstr(deviceName), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
+    if (!m_port) {
+        TraceFailedStep("CreateFileW", false);
+    }
     if (!m_port || !Configure()) {
         Close();
         return false;
@@ -45,12 +89,28 @@ bool CWin32SerialPort::Open(const std::u16string& deviceName)
     return true;
 }
 
+void CWin32SerialPort::CancelOpen()
+{
+    std::lock_guard<std::mutex> lock(m_openingMutex);
+    if (m_openingThread) {
+        ::CancelSynchronousIo(m_openingThread.Get());
+    }
+}
+
 bool CWin32SerialPort::Configure()
 {
     HANDLE port = m_port.Get();
-    if (!::SetCommMask(port, EV_RXCHAR)) return false;
-    if (!::SetupComm(port, 4096, 4096)) return false;
-    if (!::PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)) return false;
+    if (!::SetCommMask(port, EV_RXCHAR)) {
+        TraceFailedStep("SetCommMask", false);
+        return false;
+    }
+    // Some virtual Bluetooth port drivers reject these; the port works without them.
+    if (!::SetupComm(port, 4096, 4096)) {
+        TraceFailedStep("SetupComm", true);
+    }
+    if (!::PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)) {
+        TraceFailedStep("PurgeComm", true);
+    }
 
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
@@ -58,30 +118,54 @@ bool CWin32SerialPort::Configure()
     timeouts.ReadTotalTimeoutConstant = 1000;
     timeouts.WriteTotalTimeoutMultiplier = 19200;
     timeouts.WriteTotalTimeoutConstant = 0;
-    if (!::SetCommTimeouts(port, &timeouts)) return false;
+    if (!::SetCommTimeouts(port, &timeouts)) {
+        TraceFailedStep("SetCommTimeouts", false);
+        return false;
+    }
 
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
-    if (!::GetCommState(port, &dcb)) return false;
+    if (!::GetCommState(port, &dcb)) {
+        TraceFailedStep("GetCommState", false);
+        return false;
+    }
     dcb.BaudRate = CBR_9600;
     dcb.fBinary = TRUE;
     dcb.fParity = TRUE;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
+    // Binary transfer whatever a driver or an earlier program left set: no software or hardware
+    // flow control (0x11 and 0x13 are ordinary bytes of a message), no stripped null bytes, no
+    // replaced bytes, no reads or writes aborted by a line error.
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fAbortOnError = FALSE;
     dcb.fDtrControl = DTR_CONTROL_ENABLE;
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    if (!::SetCommState(port, &dcb)) return false;
-    return ::EscapeCommFunction(port, SETDTR) != FALSE;
+    if (!::SetCommState(port, &dcb)) {
+        TraceFailedStep("SetCommState", false);
+        return false;
+    }
+    if (!::EscapeCommFunction(port, SETDTR)) {
+        TraceFailedStep("EscapeCommFunction(SETDTR)", true);
+    }
+    return true;
 }
 
 void CWin32SerialPort::Close()
 {
     if (m_port) {
-        FinishPendingWrites(kCloseWriteGraceMilliseconds);
+        FinishPendingWrites();
         m_port.Reset();
     }
     m_writes.clear();
+    m_pendingBytes = 0;
     m_waitEvent.Reset();
     m_readEvent.Reset();
     m_stopEvent.Reset();
@@ -212,6 +296,18 @@ void CWin32SerialPort::Write(std::vector<uint8_t> bytes)
 {
     ReapFinishedWrites();
     if (!m_port || bytes.empty()) return;
+    if (bytes.size() <= kWriteChunkBytes) {
+        StartWrite(std::move(bytes));
+        return;
+    }
+    for (size_t offset = 0; offset < bytes.size(); offset += kWriteChunkBytes) {
+        const size_t count = std::min(kWriteChunkBytes, bytes.size() - offset);
+        StartWrite(std::vector<uint8_t>(bytes.begin() + offset, bytes.begin() + offset + count));
+    }
+}
+
+void CWin32SerialPort::StartWrite(std::vector<uint8_t> bytes)
+{
     auto pending = std::make_unique<PendingWrite>();
     pending->event = MakeManualResetEvent();
     if (!pending->event) return;
@@ -220,11 +316,22 @@ void CWin32SerialPort::Write(std::vector<uint8_t> bytes)
     DWORD done = 0;
     if (::WriteFile(m_port.Get(), pending->bytes.data(), static_cast<DWORD>(pending->bytes.size()), &done,
                     &pending->overlapped)) {
-        return;  // finished at once
+        m_completedBytes += done;  // finished at once
+        return;
     }
     if (::GetLastError() == ERROR_IO_PENDING) {
+        m_pendingBytes += pending->bytes.size();
         m_writes.push_back(std::move(pending));
     }
+}
+
+ISerialPort::WriteStatus CWin32SerialPort::GetWriteStatus()
+{
+    ReapFinishedWrites();
+    WriteStatus status;
+    status.pendingBytes = m_pendingBytes;
+    status.completedBytes = m_completedBytes;
+    return status;
 }
 
 void CWin32SerialPort::ReapFinishedWrites()
@@ -233,6 +340,8 @@ void CWin32SerialPort::ReapFinishedWrites()
         DWORD done = 0;
         if (::GetOverlappedResult(m_port.Get(), &(*it)->overlapped, &done, FALSE) ||
             ::GetLastError() != ERROR_IO_INCOMPLETE) {
+            m_pendingBytes -= (*it)->bytes.size();
+            m_completedBytes += done;
             it = m_writes.erase(it);
         } else {
             ++it;
@@ -240,17 +349,26 @@ void CWin32SerialPort::ReapFinishedWrites()
     }
 }
 
-void CWin32SerialPort::FinishPendingWrites(DWORD graceMilliseconds)
+void CWin32SerialPort::FinishPendingWrites()
 {
-    const ULONGLONG deadline = ::GetTickCount64() + graceMilliseconds;
+    // Writes complete in order; a port whose writes stopped moving (the phone does not read) is
+    // given up after a short while, so that closing it does not hold the GUI thread.
+    const ULONGLONG started = ::GetTickCount64();
+    ULONGLONG lastProgress = started;
     for (auto& pending : m_writes) {
         const ULONGLONG now = ::GetTickCount64();
+        const ULONGLONG deadline =
+            std::min(started + kCloseWriteGraceMilliseconds, lastProgress + kCloseWriteIdleMilliseconds);
         const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-        if (::WaitForSingleObject(pending->event.Get(), left) != WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(pending->event.Get(), left) == WAIT_OBJECT_0) {
+            lastProgress = ::GetTickCount64();
+        } else {
             ::CancelIoEx(m_port.Get(), &pending->overlapped);
         }
         DWORD done = 0;
         ::GetOverlappedResult(m_port.Get(), &pending->overlapped, &done, TRUE);
+        m_completedBytes += done;
     }
     m_writes.clear();
+    m_pendingBytes = 0;
 }

@@ -3,6 +3,7 @@
 
 #include <list>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/win32/UniqueHandle.h"
@@ -16,6 +17,8 @@ public:
     ~CWin32SerialPort() override;
 
     bool Open(const std::u16string& deviceName) override;
+    // Cancels the blocking calls of an Open running on another thread (CancelSynchronousIo).
+    void CancelOpen() override;
     void Close() override;
     bool IsOpen() const override { return m_port.IsValid(); }
 
@@ -26,6 +29,7 @@ public:
     int32_t Read(uint8_t* destination, int32_t count) override;
 
     void Write(std::vector<uint8_t> bytes) override;
+    WriteStatus GetWriteStatus() override;
 
 private:
     struct PendingWrite {
@@ -35,8 +39,9 @@ private:
     };
 
     bool Configure();
+    void StartWrite(std::vector<uint8_t> bytes);
     void ReapFinishedWrites();
-    void FinishPendingWrites(DWORD graceMilliseconds);
+    void FinishPendingWrites();
     WaitResult FinishCancelledWait(OVERLAPPED& overlapped);
     bool IsStopRequested() const;
 
@@ -44,5 +49,9 @@ private:
     CUniqueHandle m_waitEvent;   // event-wait completion (reader thread)
     CUniqueHandle m_readEvent;   // read completion (reader thread)
     CUniqueHandle m_stopEvent;   // set by RequestStop
-    std::list<std::unique_ptr<PendingWrite>> m_writes;  // GUI thread only
+    std::list<std::unique_ptr<PendingWrite>> m_writes;  // GUI thread only, in the order written
+    uint64_t m_pendingBytes = 0;                        // GUI thread only
+    uint64_t m_completedBytes = 0;                      // GUI thread only
+    std::mutex m_openingMutex;
+    CUniqueHandle m_openingThread;  // the thread inside Open, for CancelOpen
 };
