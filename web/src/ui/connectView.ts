@@ -16,7 +16,15 @@ export class ConnectView {
   constructor(onConnect: (choose: boolean) => void) {
     this.connect.addEventListener("click", () => onConnect(false));
     this.other.addEventListener("click", () => onConnect(true));
-    this.element = h("div", { class: "connect-view" }, this.status, this.connect, this.other, this.help);
+    this.element = h(
+      "div",
+      { class: "connect-view" },
+      h("div", { class: "hero" }, h("img", { src: "icons/icon-192.png", alt: "", width: "96", height: "96" }), h("p", {}, "Your phone as the PC's remote control.")),
+      this.status,
+      this.connect,
+      this.other,
+      this.help,
+    );
     this.setRemembered(false);
   }
 

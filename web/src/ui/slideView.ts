@@ -19,10 +19,10 @@ const MAX_LISTED = 256;
 
 // The presentation manager's keys: label, accessible name, phone key.
 const NAV: [string, string, string][] = [
-  ["⏮", "First", "Up"],
+  ["First", "First", "Up"],
   ["◀", "Previous", "Left"],
   ["▶", "Next", "Right"],
-  ["⏭", "Last", "Down"],
+  ["Last", "Last", "Down"],
 ];
 
 export function slidePosition(record: SlideRecord | null): string {
