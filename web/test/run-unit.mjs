@@ -9,5 +9,5 @@ if (tests.length === 0) {
   console.error("no unit tests were built");
   process.exit(1);
 }
-const run = spawnSync(process.execPath, ["--test", ...tests], { stdio: "inherit" });
+const run = spawnSync(process.execPath, ["--test", "--test-reporter=tap", ...tests], { stdio: "inherit" });
 process.exit(run.status ?? 1);
