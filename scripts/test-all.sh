@@ -41,12 +41,26 @@ count_node() {  # count_node <log> <exit code>
   fi
 }
 
+logs=$(mktemp -d)
+
+echo "== phone page: unit tests and build (before the Windows build, whose zip carries the page)"
+# npm ci installs exactly web/package-lock.json; Playwright drives Debian's chromium and
+# downloads no browser of its own.
+if (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >"$logs/npm-ci.log" 2>&1); then
+  (cd web && npm test 2>&1) | tee "$logs/web-unit.log"
+  count_node "$logs/web-unit.log" "${PIPESTATUS[0]}"
+  (cd web && npm run build 2>&1) | tee "$logs/web-build.log"
+  record "phone page build" "${PIPESTATUS[0]}"
+else
+  tail -n 20 "$logs/npm-ci.log"
+  record "phone page dependencies (npm ci)" 1
+fi
+
 echo "== building the Windows program"
 { cmake --preset windows >/dev/null && cmake --build --preset windows; }
 record "windows build" $?
 
 echo "== native unit tests (ASan + UBSan)"
-logs=$(mktemp -d)
 if cmake --preset native-asan >/dev/null && cmake --build --preset native-asan; then
   ctest --preset native-asan 2>&1 | tee "$logs/unit.log"
   count_ctest "$logs/unit.log"
@@ -70,19 +84,6 @@ if cmake --preset fuzz >/dev/null && cmake --build --preset fuzz; then
   done
 else
   record "fuzz build" 1
-fi
-
-echo "== phone page: unit tests and build"
-# npm ci installs exactly web/package-lock.json; Playwright drives Debian's chromium and
-# downloads no browser of its own.
-if (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >"$logs/npm-ci.log" 2>&1); then
-  (cd web && npm test 2>&1) | tee "$logs/web-unit.log"
-  count_node "$logs/web-unit.log" "${PIPESTATUS[0]}"
-  (cd web && npm run build 2>&1) | tee "$logs/web-build.log"
-  record "phone page build" "${PIPESTATUS[0]}"
-else
-  tail -n 20 "$logs/npm-ci.log"
-  record "phone page dependencies (npm ci)" 1
 fi
 
 echo "== end-to-end tests under Wine"
