@@ -35,6 +35,9 @@ class PageTestCase(harness.ServerTestCase):
                 browser.scheme(scheme)
                 browser.screenshot(os.path.join(folder, "web-%s-%s.png" % (name, scheme)))
             browser.scheme("light")
+            browser.viewport(640, 360)
+            browser.screenshot(os.path.join(folder, "web-%s-landscape.png" % name))
+            browser.viewport(360, 640)
 
     def connect(self, browser, bridge, expect):
         browser.open(bridge.url, bridge=ws.ws_url(bridge))

@@ -113,11 +113,12 @@ class Browser:
         if self.proc.poll() is None:
             try:
                 self.proc.stdin.write(b'{"id": 0, "cmd": "close"}\n')
-                self.proc.stdin.flush()
+                self.proc.stdin.close()
                 self.proc.wait(30)
             except (OSError, subprocess.TimeoutExpired):
                 self.proc.kill()
                 self.proc.wait()
-        self.proc.stdin.close()
+        if not self.proc.stdin.closed:
+            self.proc.stdin.close()
         self.proc.stdout.close()
         self.log.close()

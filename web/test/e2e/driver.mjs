@@ -96,3 +96,5 @@ for await (const line of lines) {
 }
 await context.close();
 rmSync(profile, { recursive: true, force: true });
+// Standard input may still be open: nothing else is to be done.
+process.exit(0);
