@@ -3,7 +3,7 @@
 //   {"id": 1, "cmd": "open", "url": "...", "scheme": "dark", "width": 360, "height": 640,
 //    "bridge": "ws://...", "absent": false}
 //   {"id": 2, "cmd": "down", "selector": "role=button[name=\"Up\"s]"} ... up, click, move,
-//   text, wait, eval, screenshot, scheme, viewport, close
+//   mousedown, text, count, wait, eval, screenshot, scheme, viewport, close
 // Answers: {"id": 1, "ok": true, "value": ...} or {"id": 1, "ok": false, "error": "..."}.
 import { readFileSync } from "node:fs";
 import { mkdtempSync, rmSync } from "node:fs";
@@ -45,6 +45,9 @@ const commands = {
   async move({ selector, x, y }) {
     const box = await page.locator(selector).boundingBox();
     await page.mouse.move(box.x + box.width * x, box.y + box.height * y, { steps: 4 });
+  },
+  async mousedown() {
+    await page.mouse.down();
   },
   async up() {
     await page.mouse.up();
