@@ -41,7 +41,11 @@ export class Holds {
     el.addEventListener("keyup", (e) => {
       if (e.key === " " || e.key === "Enter") release();
     });
-    el.addEventListener("blur", release);
+    // A key held by the keyboard comes up when the focus moves on; one held by a finger stays
+    // down while another finger presses a second key.
+    el.addEventListener("blur", () => {
+      if (byKey) release();
+    });
     // A long touch would open the context menu and steal the release.
     el.addEventListener("contextmenu", (e) => e.preventDefault());
   }
