@@ -55,7 +55,7 @@ def load_to_list(b, bridge, loads):
     times = []
     for _ in range(loads):
         b.open(bridge.url, bridge=ws.ws_url(bridge))
-        b.click(key("Connect") if not times else key("Connect again"))
+        b.click(key("Connect") if not times else key("Reconnect"))
         b.wait(APP_LIST, "Target")
         times.append(b.eval("performance.getEntriesByName('quillant-list-shown')[0].startTime"))
         b.click(key("Disconnect"))
@@ -104,7 +104,7 @@ def main(argv=None):
             print("page load -> application list: median %.0f ms (min %.0f, max %.0f, n=%d)"
                   % (statistics.median(loads), min(loads), max(loads), len(loads)), flush=True)
             b.open(bridge.url, bridge=ws.ws_url(bridge))
-            b.click(key("Connect again"))
+            b.click(key("Reconnect"))
             b.wait(APP_LIST, "Target")
             whole, browser, server = taps(b, bridge, target, args.taps)
             print("tap -> WM_KEYDOWN in the target: %s" % summary(whole))

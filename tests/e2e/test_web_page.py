@@ -108,7 +108,7 @@ class KeypadPageTest(PageTestCase):
 
                 # The port is remembered: connecting again needs no choice.
                 b.open(bridge.url, bridge=ws.ws_url(bridge))
-                b.click(key("Connect again"))
+                b.click(key("Reconnect"))
                 b.wait(APP_LIST, "Target")
                 self.assertEqual(len(b.eval("navigator.serial.requests")), 0)
 

@@ -29,7 +29,7 @@ export class ConnectView {
   }
 
   setRemembered(remembered: boolean): void {
-    this.connect.textContent = remembered ? "Connect again" : "Connect";
+    this.connect.textContent = remembered ? "Reconnect" : "Connect";
     this.other.hidden = !remembered;
   }
 
