@@ -14,11 +14,13 @@ set(QUILLANT_PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
 set(QUILLANT_SETUP ${QUILLANT_PACKAGE_DIR}/Tarvo-Quillant-${PROJECT_VERSION}-setup.exe)
 set(QUILLANT_PORTABLE_ZIP ${QUILLANT_PACKAGE_DIR}/Tarvo-Quillant-${PROJECT_VERSION}-portable.zip)
 file(GLOB QUILLANT_SHIPPED_PROFILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/Profiles/*.ini)
+# The phone page's built files, when there are any (npm run build in web/): the zip carries them.
+file(GLOB_RECURSE QUILLANT_WEB_PAGE CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/dist/*)
 
 add_custom_command(
   OUTPUT ${QUILLANT_SETUP} ${QUILLANT_PORTABLE_ZIP}
   COMMAND ${QUILLANT_BASH} ${CMAKE_SOURCE_DIR}/scripts/package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION}
-  DEPENDS Quillant ${QUILLANT_HELP_FILE} ${QUILLANT_SHIPPED_PROFILES}
+  DEPENDS Quillant ${QUILLANT_HELP_FILE} ${QUILLANT_SHIPPED_PROFILES} ${QUILLANT_WEB_PAGE}
     ${CMAKE_SOURCE_DIR}/scripts/package.sh ${CMAKE_SOURCE_DIR}/installer/Quillant.nsi
     ${CMAKE_SOURCE_DIR}/installer/make_zip.py ${CMAKE_SOURCE_DIR}/installer/README-Windows.txt
     ${CMAKE_SOURCE_DIR}/res/icons/quillant.ico

@@ -59,10 +59,22 @@ if ! makensis -V2 -WX -INPUTCHARSET UTF8 \
   exit 1
 fi
 
+# The phone page goes into the zip under web/ when it has been built (npm run build in web/);
+# the program itself never needs Node.
+page=()
+if [[ -f $root/web/dist/index.html ]]; then
+  while IFS= read -r -d '' path; do
+    page+=("web/${path#"$root/web/dist/"}=$path")
+  done < <(find "$root/web/dist" -type f -print0 | LC_ALL=C sort -z)
+else
+  echo "package: the phone page is not built (web/dist), so the zip goes without it" >&2
+fi
+
 python3 "$root/installer/make_zip.py" "$zip" \
   "Quillant.exe=$build/Quillant.exe" \
   "Quillant.chm=$build/Quillant.chm" \
   "README-Windows.txt=$root/installer/README-Windows.txt" \
+  "${page[@]}" \
   --folder "Profiles=$profiles"
 
 echo "package: $(stat -c %s "$setup") bytes $setup"

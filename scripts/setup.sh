@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils socat xdotool imagemagick python3
   fp-utils nsis
+  chromium
 )
 
 missing=()
@@ -17,6 +18,13 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# The phone page builds with Node 18 or later and npm: Debian's packages, unless a Node of
+# another origin (with its own npm) is already on the PATH.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null ||
+   (($(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0) < 18)); then
+  missing+=(nodejs npm)
+fi
 
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the fuzz targets for a bounded time, and the end-to-end tests under Wine.
+# the fuzz targets for a bounded time, the phone page's unit tests and build, and the
+# end-to-end tests under Wine (the page's among them, in headless Chromium).
 # On a fresh Debian 12 machine it first installs what it needs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -27,12 +28,39 @@ count_ctest() {  # count_ctest <log>
   fi
 }
 
+# Adds the counts of a run of Node's test runner ("# pass N", "# fail N") to the totals.
+count_node() {  # count_node <log> <exit code>
+  local ok bad
+  ok=$(grep -E '^# pass [0-9]+' "$1" | tail -n 1 | awk '{print $3}')
+  bad=$(grep -E '^# fail [0-9]+' "$1" | tail -n 1 | awk '{print $3}')
+  if [[ -n $ok && -n $bad ]]; then
+    passed=$((passed + ok)); failed=$((failed + bad))
+    [[ $2 -ne 0 && $bad -eq 0 ]] && failed=$((failed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+}
+
+logs=$(mktemp -d)
+
+echo "== phone page: unit tests and build (before the Windows build, whose zip carries the page)"
+# npm ci installs exactly web/package-lock.json; Playwright drives Debian's chromium and
+# downloads no browser of its own.
+if (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >"$logs/npm-ci.log" 2>&1); then
+  (cd web && npm test 2>&1) | tee "$logs/web-unit.log"
+  count_node "$logs/web-unit.log" "${PIPESTATUS[0]}"
+  (cd web && npm run build 2>&1) | tee "$logs/web-build.log"
+  record "phone page build" "${PIPESTATUS[0]}"
+else
+  tail -n 20 "$logs/npm-ci.log"
+  record "phone page dependencies (npm ci)" 1
+fi
+
 echo "== building the Windows program"
 { cmake --preset windows >/dev/null && cmake --build --preset windows; }
 record "windows build" $?
 
 echo "== native unit tests (ASan + UBSan)"
-logs=$(mktemp -d)
 if cmake --preset native-asan >/dev/null && cmake --build --preset native-asan; then
   ctest --preset native-asan 2>&1 | tee "$logs/unit.log"
   count_ctest "$logs/unit.log"

@@ -28,8 +28,9 @@ set_tests_properties(e2e_template PROPERTIES FIXTURES_SETUP quillant_wine TIMEOU
 set_tests_properties(e2e_template_cleanup PROPERTIES FIXTURES_CLEANUP quillant_wine TIMEOUT 300 RUN_SERIAL ON
   ENVIRONMENT "${QUILLANT_E2E_ENV}")
 
-# Tests that need no Wine (the simulator's codec, the shim on a bare pty, the help file, the package).
-set(QUILLANT_E2E_OFFLINE test_phonesim test_modemshim test_helpfile test_package)
+# Tests that need no Wine (the simulator's codec, the shim on a bare pty, the help file, the package,
+# the phone page without a server).
+set(QUILLANT_E2E_OFFLINE test_phonesim test_modemshim test_helpfile test_package test_web_offline)
 
 file(GLOB QUILLANT_E2E_TESTS CONFIGURE_DEPENDS ${QUILLANT_E2E_DIR}/test_*.py)
 foreach(test_file ${QUILLANT_E2E_TESTS})

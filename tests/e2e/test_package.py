@@ -23,12 +23,18 @@ def make_zip(*args):
 
 
 class PortableZipTest(unittest.TestCase):
-    def test_built_zip_holds_the_program_help_readme_and_shipped_profiles_in_order(self):
+    def test_built_zip_holds_the_program_help_readme_page_and_shipped_profiles_in_order(self):
         build = harness.windows_build()
         path = os.path.join(build, "package", "Tarvo-Quillant-%s-portable.zip" % test_installer.VERSION)
         sources = [("Quillant.exe", os.path.join(build, "Quillant.exe")),
                    ("Quillant.chm", os.path.join(build, "Quillant.chm")),
                    ("README-Windows.txt", os.path.join(harness.SOURCE_ROOT, "installer", "README-Windows.txt"))]
+        # The phone page, when it was built before the package.
+        page = os.path.join(harness.SOURCE_ROOT, "web", "dist")
+        if os.path.isdir(page):
+            files = sorted(os.path.relpath(os.path.join(d, f), page).encode()
+                           for d, _, names in os.walk(page) for f in names)
+            sources += [("web/" + f.decode(), os.path.join(page, f.decode())) for f in files]
         sources += [("Profiles/" + name, os.path.join(PROFILES, name)) for name in test_installer.shipped_profiles()]
         with zipfile.ZipFile(path) as archive:
             self.assertIsNone(archive.testzip())
