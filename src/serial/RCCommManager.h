@@ -24,7 +24,8 @@ struct CSharedPort;
 //
 // Opening happens on the link's own thread, never on the GUI thread: a slow driver must not
 // freeze the program. Each Open is an attempt with its own nonzero number, carried by the
-// notifications it posts, so the owner can tell a stale notification from a current one.
+// notifications it posts, so the owner can tell a stale notification from a current one. After
+// a port that failed right after its open, the next attempt waits a while first (CRetryDelay).
 class CRCCommManager {
 public:
     static constexpr int32_t kDataBufferCapacity = 10000;
@@ -45,7 +46,8 @@ public:
     bool IsOpen() const;
     bool IsCurrentAttempt(uintptr_t attempt) const;
     void Send(std::unique_ptr<CRCMsg> message);
-    // GUI thread: bytes have waited for kStallMs with no write completing (times in ms).
+    // GUI thread: bytes have waited 5 s (CWriteStallWatch) with no write completing; ms of one
+    // steady clock.
     bool IsWriteStalled(uint64_t nowMs);
 
     // GUI thread: framer and synchronisation scanner over the one received byte stream.
