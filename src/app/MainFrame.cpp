@@ -113,6 +113,11 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_RC_DATA:
         m_protocolServer.OnData();
+        // Timer messages wait while posted ones keep coming: a phone that floods the link
+        // must not keep the watch from running.
+        if (::GetTickCount64() - m_lastLinkWatch >= kLinkWatchPeriodMilliseconds) {
+            RunLinkWatch();
+        }
         return 0;
     case WM_RC_CONNECTION_LOST:
         // wParam 0: sent from outside the link, always taken.
@@ -260,7 +265,7 @@ void CMainFrame::OnTimer(UINT_PTR id)
         m_player.OnTick();
         break;
     case kLinkWatchTimer:
-        m_protocolServer.OnLinkWatch(::GetTickCount64(), m_player.IsHolding());
+        RunLinkWatch();
         break;
     case kConfigureTimer:
         ::KillTimer(m_window, kConfigureTimer);
@@ -351,6 +356,12 @@ void CMainFrame::ShutDown()
     m_foregroundLock.Restore();
     m_trayIcon.Remove();
     CloseAllHelp();
+}
+
+void CMainFrame::RunLinkWatch()
+{
+    m_lastLinkWatch = ::GetTickCount64();
+    m_protocolServer.OnLinkWatch(m_lastLinkWatch, m_player.IsHolding());
 }
 
 void CMainFrame::ReleaseHeldInput()

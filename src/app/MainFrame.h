@@ -99,6 +99,8 @@ private:
     void ShutDown();
     // Lets go of every key, button and pointer motion the phone holds down.
     void ReleaseHeldInput();
+    // The protocol server's look at the phone's silence and the link's writes.
+    void RunLinkWatch();
     void Configure();
     void ShowAbout();
     void ApplyProfilesToManagers();
@@ -120,6 +122,7 @@ private:
     CAboutDlg* m_aboutBox = nullptr;          // the About box while it is open
     bool m_closeConfirmed = false;            // the user agreed to exit while the sheet was open
     bool m_shutDown = false;                  // ShutDown has run
+    ULONGLONG m_lastLinkWatch = 0;            // when RunLinkWatch last ran
     CForegroundLockTimeout m_foregroundLock;
     CAppMgr* m_currentManager = nullptr;
     CNotifyIcon m_trayIcon;
