@@ -1,15 +1,16 @@
 #include "protocol/LinkWatch.h"
 
-void CLinkWatch::Reset(uint64_t now)
+void CLinkWatch::Reset()
 {
-    m_lastHeard = now;
+    m_restart = true;
     m_probing = false;
     m_answerDue = false;
 }
 
 CLinkWatch::Action CLinkWatch::Tick(uint64_t now, uint64_t heardCount, bool holding)
 {
-    if (heardCount != m_heardCount) {
+    if (m_restart || heardCount != m_heardCount) {
+        m_restart = false;
         m_heardCount = heardCount;
         m_lastHeard = now;
     }

@@ -21,8 +21,9 @@ public:
 
     enum class Action { None, Probe, Lost };
 
-    // No phone to watch (none connected): the silence counts from now once there is one.
-    void Reset(uint64_t now);
+    // No phone to watch (none connected, or the link was lost): the silence counts from the
+    // next tick.
+    void Reset();
     // heardCount: a count that grows whenever bytes arrive from the phone.
     Action Tick(uint64_t now, uint64_t heardCount, bool holding);
     // A synchronisation message that arrives while this is true answers the probe; the server
@@ -35,6 +36,7 @@ private:
     uint64_t m_heardCount = 0;
     uint64_t m_probeSentAt = 0;
     uint64_t m_countAtProbe = 0;
+    bool m_restart = true;     // the next tick starts the silence afresh
     bool m_probing = false;    // waiting for any sign of the phone
     bool m_answerDue = false;  // waiting for the synchronisation answer itself
 };

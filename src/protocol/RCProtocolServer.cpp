@@ -183,12 +183,8 @@ void CRCProtocolServer::HandleMessage(std::unique_ptr<CRCMsg> message)
 
 void CRCProtocolServer::OnSyncTimeout()
 {
-    if (m_state != RC_STATE_RECOVERING)
-        return;
-    if (m_owner != nullptr)
-        m_owner->OnPhoneDisconnected(RC_REASON_LOST);
-    if (m_state != RC_STATE_STOPPED)
-        m_state = RC_STATE_WAITING;
+    if (m_state == RC_STATE_RECOVERING)
+        LinkLost();
 }
 
 void CRCProtocolServer::OnStallTimeout()
@@ -203,12 +199,12 @@ void CRCProtocolServer::OnLinkWatch(uint64_t nowMs, bool holding)
 {
     // A phone that stopped reading: its writes make no progress, whatever the state.
     if (m_state != RC_STATE_STOPPED && m_link.IsWriteStalled(nowMs)) {
-        LinkLost(nowMs);
+        LinkLost();
         return;
     }
     // Only a connected phone is watched for silence; recovery has its own, shorter time-out.
     if (m_state != RC_STATE_CONNECTED) {
-        m_watch.Reset(nowMs);
+        m_watch.Reset();
         return;
     }
     switch (m_watch.Tick(nowMs, m_heardCount, holding)) {
@@ -217,22 +213,21 @@ void CRCProtocolServer::OnLinkWatch(uint64_t nowMs, bool holding)
         break;
     case CLinkWatch::Action::Lost:
         TraceLine("The phone did not answer the synchronisation message: the link is lost");
-        LinkLost(nowMs);
+        LinkLost();
         break;
     case CLinkWatch::Action::None:
         break;
     }
 }
 
-void CRCProtocolServer::LinkLost(uint64_t nowMs)
+void CRCProtocolServer::LinkLost()
 {
-    // As after a failed recovery: the owner lets go of what the phone held, disconnects and
-    // restarts the link.
+    // The owner lets go of what the phone held, disconnects and restarts the link.
     if (m_owner != nullptr)
         m_owner->OnPhoneDisconnected(RC_REASON_LOST);
     if (m_state != RC_STATE_STOPPED)
         m_state = RC_STATE_WAITING;
-    m_watch.Reset(nowMs);
+    m_watch.Reset();
 }
 
 void CRCProtocolServer::RefreshApplicationList()

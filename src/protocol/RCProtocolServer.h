@@ -62,7 +62,8 @@ public:
 
 private:
     void StartSyncRecovery(uint8_t type);
-    void LinkLost(uint64_t nowMs);
+    // A failed recovery, an unanswered probe or stalled writes: the connection is lost.
+    void LinkLost();
     void UpdateStallTimer();
     void Send(std::unique_ptr<CRCMsg> message);
 

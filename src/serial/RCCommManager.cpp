@@ -102,8 +102,7 @@ void CRCCommManager::Close()
 {
     if (!m_attempt)
         return;
-    const std::shared_ptr<CLinkAttempt> attempt = std::move(m_attempt);
-    m_attempt.reset();
+    const std::shared_ptr<CLinkAttempt> attempt = std::move(m_attempt);  // leaves m_attempt empty
     m_stallWatch.Reset();
     switch (attempt->Abandon()) {
     case CLinkAttempt::Phase::Opening:

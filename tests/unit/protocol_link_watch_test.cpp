@@ -36,7 +36,7 @@ TEST(LinkWatch, ASilentPhoneIsAskedThenGivenUp)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CLinkWatch watch;
-        watch.Reset(0);
+        watch.Reset();
         const Outcome probe = RunUntilAction(watch, 0, 200000, 0, c.holding);
         EXPECT_EQ(probe.action, Action::Probe);
         EXPECT_EQ(probe.at, c.probeAt);
@@ -53,7 +53,7 @@ TEST(LinkWatch, ASilentPhoneIsAskedThenGivenUp)
 TEST(LinkWatch, APhoneThatAnswersIsNeverGivenUpHoweverLongItHolds)
 {
     CLinkWatch watch;
-    watch.Reset(0);
+    watch.Reset();
     uint64_t heard = 0;
     int probes = 0;
     // Ten minutes of holding a key without sending a byte, except the answer to each probe,
@@ -80,7 +80,7 @@ TEST(LinkWatch, APhoneThatAnswersIsNeverGivenUpHoweverLongItHolds)
 TEST(LinkWatch, AnyByteCountsAsAnAnswerAndKeepsTheSilenceFromCounting)
 {
     CLinkWatch watch;
-    watch.Reset(0);
+    watch.Reset();
     // Key traffic every 2 s: never silent long enough to ask.
     uint64_t heard = 0;
     for (uint64_t now = 0; now < 30000; now += 500) {
