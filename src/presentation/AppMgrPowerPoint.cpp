@@ -45,8 +45,11 @@ bool TryGetShowWindow(const CPresentation& presentation, CSlideShowWindow& windo
     try {
         window = presentation.GetSlideShowWindow();
         return true;
-    } catch (const CAutomationFailure&) {
-        // The program refuses the window exactly when no show of the presentation runs.
+    } catch (const CAutomationFailure& failure) {
+        // The program refuses the window exactly when no show of the presentation runs; a
+        // program that turned busy since the probe says nothing about the show.
+        if (failure.IsBusyRefusal())
+            throw;
         return false;
     }
 }
@@ -133,7 +136,9 @@ void CAppMgrPowerPoint::Poll()
         const CPresentations presentations = g_powerPointApp.GetPresentations();
         try {
             presentations.Item(m_presentationName);
-        } catch (const CAutomationFailure&) {
+        } catch (const CAutomationFailure& failure) {
+            if (failure.IsBusyRefusal())
+                throw;
             // Closed since the view was read: the next poll sees it.
             return;
         }
@@ -250,7 +255,9 @@ bool CAppMgrPowerPoint::GetSlideShowView(CSlideShowView& view, bool startIfStopp
     CPresentation presentation;
     try {
         presentation = LookUpPresentation();
-    } catch (const CAutomationFailure&) {
+    } catch (const CAutomationFailure& failure) {
+        if (failure.IsBusyRefusal())
+            throw;
         return false;
     }
     CSlideShowWindow window;
@@ -262,7 +269,9 @@ bool CAppMgrPowerPoint::GetSlideShowView(CSlideShowView& view, bool startIfStopp
             return false;
         try {
             presentation.GetSlideShowSettings().Run();
-        } catch (const CAutomationFailure&) {
+        } catch (const CAutomationFailure& failure) {
+            if (failure.IsBusyRefusal())
+                throw;
             return false;
         }
         if (!TryGetShowWindow(presentation, window))
@@ -270,7 +279,9 @@ bool CAppMgrPowerPoint::GetSlideShowView(CSlideShowView& view, bool startIfStopp
     }
     try {
         view = window.GetView();
-    } catch (const CAutomationFailure&) {
+    } catch (const CAutomationFailure& failure) {
+        if (failure.IsBusyRefusal())
+            throw;
         return false;
     }
     return true;

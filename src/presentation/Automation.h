@@ -61,6 +61,9 @@ public:
 
     uint32_t GetCode() const { return m_code; }
     const std::u16string& GetDescription() const { return m_description; }
+    // The program turned the call away because it is busy (a modal dialog, a long operation):
+    // the object asked for may well exist.
+    bool IsBusyRefusal() const;
 
 private:
     uint32_t m_code;

@@ -585,6 +585,43 @@ TEST_F(PowerPointMgrTest, BusyProgramIsReportedNotAvailableUntilItAnswers)
     EXPECT_EQ(m_sink.m_sent[0].m_currentSlide, 1);
 }
 
+// A program that turns busy between the probe and the show lookup has not ended its show:
+// the phone is told the show is not available, never that it stopped.
+TEST_F(PowerPointMgrTest, BusyRefusalAfterTheProbeIsNotAStoppedShow)
+{
+    struct Case {
+        const char* what;
+        EFakeObject object;
+        int32_t id;
+        EInvokeKind kind;
+    };
+    const Case cases[] = {
+        {"presentation lookup", EFakeObject::Presentations, 0, EInvokeKind::Method},
+        {"show window", EFakeObject::Presentation, 2047, EInvokeKind::PropertyGet},
+        {"show view", EFakeObject::SlideShowWindow, 2003, EInvokeKind::PropertyGet},
+    };
+    const std::pair<const char*, std::function<void(CAppMgrPowerPoint&)>> actions[] = {
+        {"poll", [](CAppMgrPowerPoint& m) { m.Poll(); }},
+        {"key", [](CAppMgrPowerPoint& m) { m.KeyEvent(0, CAppMgrPowerPoint::kKeyRight); }},
+    };
+    for (const auto& [actionName, action] : actions) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(actionName) + ": " + c.what);
+            CAppMgrPowerPoint& manager = Selected(2);
+            Talk().m_position = 3;  // a poll has something to report
+            m_sink.m_sent.clear();
+            m_fake.FailNext(c.object, c.id, c.kind, 1, FakeError::kCallRejected);
+            action(manager);
+            ASSERT_EQ(m_sink.m_sent.size(), 1u);
+            EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
+            EXPECT_EQ(m_sink.m_sent[0].m_totalSlides, 0);
+            EXPECT_FALSE(m_sink.m_sent[0].m_running);
+            EXPECT_EQ(Talk().m_position, 3);
+            m_fake.ClearFailures();
+        }
+    }
+}
+
 TEST_F(PowerPointMgrTest, ScreenSaverKeyGoesWithEverySeventeenthPollOfAnyManager)
 {
     const Lines shift = {"key+ 0xA1", "key- 0xA1"};
