@@ -95,7 +95,9 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
-        OnTimer(wParam);
+        if (m_timers.OnTimer(wParam)) {
+            return 0;
+        }
         break;
     case WM_RC_PORT_OPENED:
         // Notifications of an attempt that has since been closed are stale.
@@ -145,6 +147,7 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 bool CMainFrame::OnCreate()
 {
+    m_timers.Attach(m_window);
     if (FAILED(::OleInitialize(nullptr))) {
         // Without OLE the server stays inert: no tray icon, no link, no timers.
         ShowMessage(m_window, LoadResourceText(IDS_OLE_INIT_FAILED), MB_OK);
@@ -168,15 +171,15 @@ bool CMainFrame::OnCreate()
         return false;
     }
     m_trayIcon.SetDefaultMenuItem(ID_APP_CONFIGURE);
-    ::SetTimer(m_window, kPollTimer, kPollPeriodMilliseconds, nullptr);
+    m_timers.StartPeriodic("poll", kPollPeriodMilliseconds, [this] { OnPollTimer(); });
     CActionPlayer::Install(&m_player);
-    ::SetTimer(m_window, kMotionTimer, kMotionPeriodMilliseconds, nullptr);
+    m_timers.StartPeriodic("pointer motion", kMotionPeriodMilliseconds, [this] { m_player.OnTick(); });
 
     // Profiles first, so that the settings' list of switched-off profiles applies to them.
     m_settings.LoadProfiles();
     m_settings.LoadSettings();
     m_foregroundLock.HoldOff();
-    ::SetTimer(m_window, kLinkWatchTimer, kLinkWatchPeriodMilliseconds, nullptr);
+    m_timers.StartPeriodic("link watch", kLinkWatchPeriodMilliseconds, [this] { RunLinkWatch(); });
 
     m_portFailureShown = false;
     m_protocolServer.SetOwner(this);
@@ -239,50 +242,16 @@ void CMainFrame::OnCommand(UINT command)
     }
 }
 
-void CMainFrame::OnTimer(UINT_PTR id)
+void CMainFrame::OnPollTimer()
 {
-    switch (id) {
-    case kPollTimer:
-        if (m_protocolServer.GetState() == RC_STATE_STOPPED) {
-            StartLink();
-        }
-        if (m_currentManager) {
-            m_currentManager->Poll();
-        }
-        if (m_protocolServer.GetState() == RC_STATE_CONNECTED) {
-            m_protocolServer.RefreshApplicationList();
-        }
-        break;
-    case kSyncTimer:
-        m_protocolServer.OnSyncTimeout();
-        ::KillTimer(m_window, kSyncTimer);
-        break;
-    case kStallTimer:
-        ::KillTimer(m_window, kStallTimer);
-        m_protocolServer.OnStallTimeout();
-        break;
-    case kMotionTimer:
-        m_player.OnTick();
-        break;
-    case kLinkWatchTimer:
-        RunLinkWatch();
-        break;
-    case kConfigureTimer:
-        ::KillTimer(m_window, kConfigureTimer);
-        Configure();
-        break;
-    case kPresentationTimer: {
-        ::KillTimer(m_window, kPresentationTimer);
-        // Taken out first: the callback may start the timer again.
-        const std::function<void()> callback = std::move(m_presentationTimerCallback);
-        m_presentationTimerCallback = nullptr;
-        if (callback) {
-            callback();
-        }
-        break;
+    if (m_protocolServer.GetState() == RC_STATE_STOPPED) {
+        StartLink();
     }
-    default:
-        break;
+    if (m_currentManager) {
+        m_currentManager->Poll();
+    }
+    if (m_protocolServer.GetState() == RC_STATE_CONNECTED) {
+        m_protocolServer.RefreshApplicationList();
     }
 }
 
@@ -342,10 +311,7 @@ void CMainFrame::ShutDown()
         return;
     }
     m_shutDown = true;
-    for (const UINT_PTR timer : {kConfigureTimer, kPollTimer, kSyncTimer, kStallTimer, kMotionTimer, kLinkWatchTimer}) {
-        ::KillTimer(m_window, timer);
-    }
-    Cancel();
+    m_timers.StopAll();
     // Released before the phone is told, in the order they went down reversed.
     ReleaseHeldInput();
     m_currentManager = nullptr;
@@ -372,7 +338,7 @@ void CMainFrame::ReleaseHeldInput()
 void CMainFrame::ScheduleConfigure(UINT milliseconds)
 {
     // A timer rather than a wait: the link, the tray and the splash keep working meanwhile.
-    ::SetTimer(m_window, kConfigureTimer, milliseconds, nullptr);
+    m_timers.StartOneShot("configure", milliseconds, [this] { Configure(); });
 }
 
 void CMainFrame::ShowAbout()
@@ -516,20 +482,6 @@ CPresentationContext CMainFrame::MakePresentationContext()
     return context;
 }
 
-void CMainFrame::StartOneShot(uint32_t milliseconds, std::function<void()> callback)
-{
-    m_presentationTimerCallback = std::move(callback);
-    ::SetTimer(m_window, kPresentationTimer, milliseconds, nullptr);
-}
-
-void CMainFrame::Cancel()
-{
-    if (m_window) {
-        ::KillTimer(m_window, kPresentationTimer);
-    }
-    m_presentationTimerCallback = nullptr;
-}
-
 void CMainFrame::SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload)
 {
     m_protocolServer.SendApplicationData(appId, appType, payload);
@@ -537,21 +489,21 @@ void CMainFrame::SendApplicationData(uint32_t appId, uint32_t appType, const std
 
 void CMainFrame::StartSyncTimer(uint32_t milliseconds)
 {
-    ::SetTimer(m_window, kSyncTimer, milliseconds, nullptr);
+    m_timers.StartOneShot("sync", milliseconds, [this] { m_protocolServer.OnSyncTimeout(); });
 }
 
 void CMainFrame::OnSyncRegained()
 {
-    ::KillTimer(m_window, kSyncTimer);
+    m_timers.Stop("sync");
     ShowDisplay(Display::Connected);
 }
 
 void CMainFrame::StartStallTimer(uint32_t milliseconds)
 {
-    ::SetTimer(m_window, kStallTimer, milliseconds, nullptr);
+    m_timers.StartOneShot("stall", milliseconds, [this] { m_protocolServer.OnStallTimeout(); });
 }
 
 void CMainFrame::StopStallTimer()
 {
-    ::KillTimer(m_window, kStallTimer);
+    m_timers.Stop("stall");
 }

@@ -18,6 +18,7 @@
 #include "platform/win32/Win32ProcessLists.h"
 #include "platform/win32/Win32RegistryBackend.h"
 #include "platform/win32/Win32SerialPort.h"
+#include "platform/win32/Win32TimerService.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "protocol/ProtocolOwner.h"
 #include "protocol/RCProtocolServer.h"
@@ -32,7 +33,7 @@ class CAppMgr;
 // The program's one long-lived window. Never visible: it owns the settings, the tray icon and
 // the protocol server with its serial link, receives the link's notifications, the tray menu's
 // commands and the timers, and answers the protocol server's questions.
-class CMainFrame : public IProtocolOwner, public ILinkNotify, public ITimerService, public IAppDataSink {
+class CMainFrame : public IProtocolOwner, public ILinkNotify, public IAppDataSink {
 public:
     static constexpr wchar_t kWindowClass[] = L"QuillantMainFrame";
     static constexpr UINT kTrayCallbackMessage = 0x464;
@@ -65,30 +66,17 @@ public:
     // ILinkNotify: the serial reader thread posts here.
     void Post(uint32_t message, uintptr_t wParam) override;
 
-    // ITimerService: the presentation managers' notification timer (window timer 5).
-    void StartOneShot(uint32_t milliseconds, std::function<void()> callback) override;
-    void Cancel() override;
-
     // IAppDataSink: slide data to the phone.
     void SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload) override;
 
 private:
-    enum TimerId : UINT_PTR {
-        kPollTimer = 1,
-        kSyncTimer = 2,
-        kStallTimer = 3,
-        kMotionTimer = 4,
-        kPresentationTimer = 5,
-        kConfigureTimer = 6,
-        kLinkWatchTimer = 7,
-    };
     enum class Display { Unavailable, Waiting, Connected };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCreate();
     void OnCommand(UINT command);
-    void OnTimer(UINT_PTR id);
+    void OnPollTimer();
     void OnPortFailed();
     void OnClose();
     // Windows is ending the session: the phone is told and everything is let go now, since
@@ -128,9 +116,9 @@ private:
     CNotifyIcon m_trayIcon;
     CWin32WindowSystem m_windowSystem;
     CWin32ProcessListFactory m_processLists;
-    std::function<void()> m_presentationTimerCallback;
+    CWin32TimerService m_timers;
     // Declared before the application list: its presentation managers refer to both.
-    CPresentationShared m_presentationShared{*this, [this] { return m_currentManager; }};
+    CPresentationShared m_presentationShared{m_timers, [this] { return m_currentManager; }};
     CPowerPointSource m_powerPointSource{MakePresentationContext()};
     // The profile array it reads is a member of the settings and outlives every reload.
     CAppList m_appList{m_windowSystem, m_processLists, m_settings.GetProfiles(), &m_powerPointSource};

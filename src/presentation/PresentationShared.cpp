@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "presentation/AppMgrPowerPoint.h"
-#include "presentation/PresentationShell.h"
+#include "platform/TimerService.h"
 
 CPresentationShared::CPresentationShared(ITimerService& timer, CurrentManagerSource currentManager)
     : m_timer(timer), m_currentManager(std::move(currentManager))
@@ -13,14 +13,14 @@ CPresentationShared::CPresentationShared(ITimerService& timer, CurrentManagerSou
 CPresentationShared::~CPresentationShared()
 {
     if (m_notificationPending)
-        m_timer.Cancel();
+        m_timer.Stop(kNotificationTimer);
 }
 
 void CPresentationShared::RestartNotification()
 {
     // Starting the timer again replaces the pending one, so a burst of keys sends once.
     m_notificationPending = true;
-    m_timer.StartOneShot(kNotifyDelayMilliseconds, [this] { OnNotifyTimer(); });
+    m_timer.StartOneShot(kNotificationTimer, kNotifyDelayMilliseconds, [this] { OnNotifyTimer(); });
 }
 
 bool CPresentationShared::AdvancePollCounter()

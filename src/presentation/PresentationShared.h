@@ -15,6 +15,7 @@ public:
     static constexpr uint32_t kNotifyDelayMilliseconds = 500;
     // Polls between two screen-saver keys: the key goes with every (kPollsPerKey + 1)th poll.
     static constexpr int32_t kPollsPerKey = 16;
+    static constexpr char kNotificationTimer[] = "slide notification";
 
     // The manager the phone has selected now, or null.
     using CurrentManagerSource = std::function<CAppMgr*()>;

@@ -1,6 +1,6 @@
 #pragma once
 // What the presentation managers need from the program around them. The shell binds each
-// interface to its own objects (the protocol server, a window timer, the settings); tests bind
+// interface to its own objects (the protocol server, the timer service, the settings); tests bind
 // them to fakes.
 #include <cstdint>
 #include <functional>
@@ -17,17 +17,6 @@ class IAppDataSink {
 public:
     virtual ~IAppDataSink() = default;
     virtual void SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload) = 0;
-};
-
-// One one-shot timer on the GUI thread.
-class ITimerService {
-public:
-    virtual ~ITimerService() = default;
-    // Runs `callback` once, `milliseconds` from now, from the GUI thread's message loop. A timer
-    // still pending is replaced.
-    virtual void StartOneShot(uint32_t milliseconds, std::function<void()> callback) = 0;
-    // Drops the pending callback, if there is one.
-    virtual void Cancel() = 0;
 };
 
 // Everything a presentation manager reaches outside itself. Each manager keeps a copy; the

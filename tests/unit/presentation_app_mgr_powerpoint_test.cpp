@@ -10,6 +10,7 @@
 #include "FakeInputSynth.h"
 #include "FakePowerPoint.h"
 #include "FakePresentationShell.h"
+#include "TestTimerService.h"
 #include "FakeWindowSystem.h"
 #include "appctl/ActionPlayer.h"
 #include "presentation/AppMgrPowerPoint.h"
@@ -84,7 +85,7 @@ protected:
     CFakeInputSynth m_input;
     CActionPlayer m_player{m_input, [] { return 10; }};
     CFakeAppDataSink m_sink;
-    CFakeTimerService m_timer;
+    CTestTimerService m_timer;
     CAppMgr* m_current = nullptr;
     CPresentationShared m_shared{m_timer, [this] { return m_current; }};
     bool m_holdOff = true;
@@ -198,7 +199,7 @@ TEST_F(PowerPointMgrTest, SelectionStartsTheShowAndSendsEverySlide)
     EXPECT_EQ(sent.m_showName, u"Talk");
     EXPECT_EQ(sent.m_notes, u"Say hello");
     EXPECT_EQ(sent.m_titles, (Titles{u"Plan", u"", u"(Hidden slide)", u"End"}));
-    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
 }
 
 TEST_F(PowerPointMgrTest, RefreshWithoutBringingForwardLeavesTheShowAlone)
@@ -362,7 +363,7 @@ TEST_F(PowerPointMgrTest, ReleasesAndOtherKeysChangeNothing)
         m_fake.ClearCalls();
     }
     EXPECT_EQ(Talk().m_position, 2);
-    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
     EXPECT_TRUE(m_sink.m_sent.empty());
 }
@@ -426,13 +427,13 @@ TEST_F(PowerPointMgrTest, SharedStateCancelsItsPendingNotification)
     {
         CPresentationShared shared(m_timer, [] { return nullptr; });
         shared.RestartNotification();
-        EXPECT_TRUE(m_timer.IsPending());
+        EXPECT_TRUE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     }
-    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     {
         CPresentationShared shared(m_timer, [] { return nullptr; });
     }
-    EXPECT_EQ(m_timer.m_cancels, 1);
+    EXPECT_EQ(m_timer.m_stops, 1);
 }
 
 // ---- the slide list and the pen
@@ -491,7 +492,7 @@ TEST_F(PowerPointMgrTest, ListBoxJumpStartsTheShowAndReportsAClosedPresentation)
     ASSERT_EQ(m_sink.m_sent.size(), 1u);  // at once
     EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
     EXPECT_EQ(m_sink.m_sent[0].m_totalSlides, 0);
-    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
 }
 
 TEST_F(PowerPointMgrTest, PenButtonSwitchesThePointerOfARunningShow)
@@ -514,7 +515,7 @@ TEST_F(PowerPointMgrTest, PenButtonSwitchesThePointerOfARunningShow)
     EXPECT_FALSE(Talk().m_running);
     EXPECT_EQ(m_fake.CountCalls(EFakeObject::SlideShowView, 2005, EInvokeKind::PropertyPut), 0u);
     EXPECT_TRUE(m_sink.m_sent.empty());
-    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
 }
 
 // ---- polling
@@ -572,7 +573,7 @@ TEST_F(PowerPointMgrTest, BusyProgramIsReportedNotAvailableUntilItAnswers)
         EXPECT_FALSE(sent.m_running);
         EXPECT_EQ(sent.m_notes, u"");
     }
-    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     m_fake.SetBusy(false);
     EXPECT_EQ(Talk().m_position, 2);
 
@@ -712,7 +713,7 @@ TEST_F(PowerPointMgrTest, WithoutTheProgramOnlyThePointerWorks)
     manager.OnButton(2, 1);
     manager.Poll();
     EXPECT_TRUE(m_sink.m_sent.empty());
-    EXPECT_FALSE(m_timer.IsPending());
+    EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     EXPECT_TRUE(m_desktop.m_calls.empty());
     ConnectPowerPoint(m_fake);
 }
