@@ -9,6 +9,7 @@
 #include "protocol/ApplicationListMessage.h"
 #include "protocol/ConnectionMessages.h"
 #include "protocol/KeyEventMessage.h"
+#include "protocol/MessageFramer.h"
 #include "protocol/MessageSink.h"
 #include "protocol/RCMsg.h"
 #include "serial/RCCommManager.h"
@@ -90,14 +91,15 @@ void BM_FrameAndDecode(benchmark::State& state)
     const std::vector<uint8_t> stream = SessionStream(256 * 1024);
     CRCCommManager link(std::make_shared<CIdlePort>());
     CFieldReadingSink sink;
-    link.SetListener(&sink);
+    CMessageFramer framer;
     CDataBuffer& buffer = link.GetDataBuffer();
 
     for (auto _ : state) {
         for (size_t p = 0; p < stream.size(); p += readSize) {
             const size_t n = std::min(readSize, stream.size() - p);
             buffer.Append(stream.data() + p, static_cast<int32_t>(n));
-            link.ParseMessages();
+            const std::vector<uint8_t> bytes = link.TakeReceived();
+            framer.Feed(bytes.data(), bytes.size(), sink);
         }
     }
     benchmark::DoNotOptimize(sink.m_sum);

@@ -8,26 +8,21 @@
 #include "app/HelpFile.h"
 #include "app/ResourceText.h"
 #include "app/SplashWnd.h"
-#include "appctl/AppMgr.h"
-#include "appctl/AppMgrGeneric.h"
-#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Automation.h"
 #include "presentation/PowerPointConnection.h"
-#include "protocol/ApplicationListMessage.h"
 #include "resource.h"
 
 namespace {
 
-constexpr UINT kPollPeriodMilliseconds = 3000;
-// The pointer-motion clock of the action player.
-constexpr UINT kMotionPeriodMilliseconds = 55;
 constexpr UINT kSplashMilliseconds = 1500;
-// How often the link watch looks at a connected phone's silence (and the link's writes).
-constexpr UINT kLinkWatchPeriodMilliseconds = 500;
+constexpr char kConfigureTimer[] = "configure";
 
 }  // namespace
 
-CMainFrame::CMainFrame() : m_protocolServer(m_serialPort, LoadResourceText(IDS_PROTOCOL_VERSION)) {}
+CMainFrame::CMainFrame()
+    : m_protocolServer(m_serialPort, LoadResourceText(IDS_PROTOCOL_VERSION), m_timers)
+{
+}
 
 CMainFrame::~CMainFrame()
 {
@@ -99,40 +94,12 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    case WM_RC_PORT_OPENED:
-        // Notifications of an attempt that has since been closed are stale.
-        if (m_protocolServer.GetLink().IsCurrentAttempt(wParam)) {
-            ShowDisplay(Display::Waiting);
-        }
-        return 0;
-    case WM_RC_PORT_CLOSED:
-        ShowDisplay(Display::Unavailable);
-        return 0;
-    case WM_RC_PORT_FAILED:
-        if (m_protocolServer.GetLink().IsCurrentAttempt(wParam)) {
-            OnPortFailed();
-        }
-        return 0;
-    case WM_RC_DATA:
-        m_protocolServer.OnData();
-        // Timer messages wait while posted ones keep coming: a phone that floods the link
-        // must not keep the watch from running.
-        if (::GetTickCount64() - m_lastLinkWatch >= kLinkWatchPeriodMilliseconds) {
-            RunLinkWatch();
-        }
-        return 0;
-    case WM_RC_CONNECTION_LOST:
-        // wParam 0: sent from outside the link, always taken.
-        if (wParam == 0 || m_protocolServer.GetLink().IsCurrentAttempt(wParam)) {
-            OnPhoneDisconnected(RC_REASON_LOST);
-        }
-        return 0;
     case WM_CLOSE:
         OnClose();
         return 0;
     case WM_QUERYENDSESSION:
         // Whatever the answer of the other programs, the phone's keys must not stay down.
-        ReleaseHeldInput();
+        m_session.ReleaseHeldInput();
         return TRUE;
     case WM_ENDSESSION:
         if (wParam) {
@@ -140,6 +107,9 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     default:
+        if (m_protocolServer.OnLinkNotification(message, static_cast<uintptr_t>(wParam))) {
+            return 0;
+        }
         break;
     }
     return ::DefWindowProcW(m_window, message, wParam, lParam);
@@ -160,37 +130,19 @@ bool CMainFrame::OnCreate()
     CWin32AutomationConnector connector;
     ConnectPowerPoint(connector);
 
-    m_iconUnavailable.Load(IDI_STATE_UNAVAILABLE);
-    m_iconWaiting.Load(IDI_STATE_WAITING);
-    m_iconConnected.Load(IDI_STATE_CONNECTED);
-
     // Only the icon's own window or menu failing ends start-up; a shell that is not ready yet
     // gets the icon later, and the phone is served meanwhile.
-    if (!m_trayIcon.Create(m_window, kTrayCallbackMessage, LoadResourceText(IDS_TIP_UNAVAILABLE),
-                           m_iconUnavailable.Get(), IDR_TRAYMENU)) {
+    if (!m_tray.Create(m_window, kTrayCallbackMessage, ID_APP_CONFIGURE)) {
         return false;
     }
-    m_trayIcon.SetDefaultMenuItem(ID_APP_CONFIGURE);
-    m_timers.StartPeriodic("poll", kPollPeriodMilliseconds, [this] { OnPollTimer(); });
     CActionPlayer::Install(&m_player);
-    m_timers.StartPeriodic("pointer motion", kMotionPeriodMilliseconds, [this] { m_player.OnTick(); });
-
     // Profiles first, so that the settings' list of switched-off profiles applies to them.
     m_settings.LoadProfiles();
     m_settings.LoadSettings();
     m_foregroundLock.HoldOff();
-    m_timers.StartPeriodic("link watch", kLinkWatchPeriodMilliseconds, [this] { RunLinkWatch(); });
-
-    m_portFailureShown = false;
-    m_protocolServer.SetOwner(this);
-    StartLink();
+    m_session.Start(m_settings.GetSerialPort(), this);
     ShowSplashScreen(m_window, kSplashMilliseconds);
     return true;
-}
-
-void CMainFrame::StartLink()
-{
-    m_protocolServer.Start(m_settings.GetSerialPort(), this);
 }
 
 void CMainFrame::Post(uint32_t message, uintptr_t wParam)
@@ -200,22 +152,9 @@ void CMainFrame::Post(uint32_t message, uintptr_t wParam)
     }
 }
 
-void CMainFrame::ShowDisplay(Display display)
+void CMainFrame::SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload)
 {
-    switch (display) {
-    case Display::Unavailable:
-        m_trayIcon.SetIcon(m_iconUnavailable.Get());
-        m_trayIcon.SetTooltip(IDS_TIP_UNAVAILABLE);
-        break;
-    case Display::Waiting:
-        m_trayIcon.SetIcon(m_iconWaiting.Get());
-        m_trayIcon.SetTooltip(IDS_TIP_WAITING);
-        break;
-    case Display::Connected:
-        m_trayIcon.SetIcon(m_iconConnected.Get());
-        m_trayIcon.SetTooltip(IDS_TIP_CONNECTED);
-        break;
-    }
+    m_protocolServer.SendApplicationData(appId, appType, payload);
 }
 
 void CMainFrame::OnCommand(UINT command)
@@ -239,43 +178,6 @@ void CMainFrame::OnCommand(UINT command)
         break;
     default:
         break;
-    }
-}
-
-void CMainFrame::OnPollTimer()
-{
-    if (m_protocolServer.GetState() == RC_STATE_STOPPED) {
-        StartLink();
-    }
-    if (m_currentManager) {
-        m_currentManager->Poll();
-    }
-    if (m_protocolServer.GetState() == RC_STATE_CONNECTED) {
-        m_protocolServer.RefreshApplicationList();
-    }
-}
-
-void CMainFrame::OnPortFailed()
-{
-    // Stopped first: the poll timer's retry runs only while the server is stopped.
-    m_protocolServer.OnPortFailed();
-    if (m_portFailureShown) {
-        return;
-    }
-    m_portFailureShown = true;
-    ShowDisplay(Display::Unavailable);
-    // The box is modal and timers keep running under it: Exit and Configure stay greyed so that
-    // the program is not torn down from inside the message box.
-    const HMENU menu = m_trayIcon.GetMenu();
-    const HMENU popup = menu ? ::GetSubMenu(menu, 0) : nullptr;
-    if (popup) {
-        ::EnableMenuItem(popup, ID_APP_EXIT, MF_BYCOMMAND | MF_GRAYED);
-        ::EnableMenuItem(popup, ID_APP_CONFIGURE, MF_BYCOMMAND | MF_GRAYED);
-    }
-    ShowMessage(m_window, FormatResourceText(IDS_PORT_FAILED, m_settings.GetSerialPort()), MB_OK | MB_ICONEXCLAMATION);
-    if (popup) {
-        ::EnableMenuItem(popup, ID_APP_EXIT, MF_BYCOMMAND | MF_ENABLED);
-        ::EnableMenuItem(popup, ID_APP_CONFIGURE, MF_BYCOMMAND | MF_ENABLED);
     }
 }
 
@@ -312,33 +214,18 @@ void CMainFrame::ShutDown()
     }
     m_shutDown = true;
     m_timers.StopAll();
-    // Released before the phone is told, in the order they went down reversed.
-    ReleaseHeldInput();
-    m_currentManager = nullptr;
-    m_protocolServer.SetApplicationManager(nullptr);
-    m_appList.DeleteManagers();
-    m_protocolServer.Stop();
+    m_session.ShutDown();
+    m_timers.StopAll();
     DisconnectPowerPoint();
     m_foregroundLock.Restore();
-    m_trayIcon.Remove();
+    m_tray.Remove();
     CloseAllHelp();
-}
-
-void CMainFrame::RunLinkWatch()
-{
-    m_lastLinkWatch = ::GetTickCount64();
-    m_protocolServer.OnLinkWatch(m_lastLinkWatch, m_player.IsHolding());
-}
-
-void CMainFrame::ReleaseHeldInput()
-{
-    m_player.ReleaseAll();
 }
 
 void CMainFrame::ScheduleConfigure(UINT milliseconds)
 {
     // A timer rather than a wait: the link, the tray and the splash keep working meanwhile.
-    m_timers.StartOneShot("configure", milliseconds, [this] { Configure(); });
+    m_timers.StartOneShot(kConfigureTimer, milliseconds, [this] { Configure(); });
 }
 
 void CMainFrame::ShowAbout()
@@ -362,7 +249,6 @@ void CMainFrame::Configure()
         m_configDialog->BringToTop();
         return;
     }
-    const std::u16string previousPort = m_settings.GetSerialPort();
     {
         CConfigDialog dialog(m_settings, m_fileSystem, m_fileWriter);
         m_configDialog = &dialog;
@@ -375,102 +261,7 @@ void CMainFrame::Configure()
     }
     m_settings.SaveSettings();
     m_settings.LoadProfiles();
-    // A key held down now would come up through a mapping that may have changed.
-    ReleaseHeldInput();
-    ApplyProfilesToManagers();
-    if (m_settings.GetSerialPort() != previousPort) {
-        ShowDisplay(Display::Unavailable);
-        m_protocolServer.Stop();
-        m_portFailureShown = false;
-        StartLink();
-    }
-}
-
-void CMainFrame::ApplyProfilesToManagers()
-{
-    for (int index = 0; CAppMgr* manager = m_appList.GetAt(index); ++index) {
-        if (manager->GetAppType() != APPTYPE_GENERIC) {
-            continue;
-        }
-        auto* generic = static_cast<CAppMgrGeneric*>(manager);
-        for (const auto& profile : m_settings.GetProfiles()) {
-            if (profile->GetName() == generic->GetName()) {
-                generic->LoadKeyMapping(profile->GetKeyMapping());
-                generic->SetBringToTop(profile->GetBringToTop());
-                generic->SetAutoRestore(profile->GetAutoRestore());
-            }
-        }
-    }
-}
-
-uint8_t CMainFrame::OnPhoneConnected()
-{
-    ShowDisplay(Display::Connected);
-    return 0;
-}
-
-void CMainFrame::OnPhoneDisconnected(uint8_t /*reason*/)
-{
-    // The phone that held them is gone and will not send the key-ups.
-    ReleaseHeldInput();
-    if (m_currentManager) {
-        m_currentManager->SetActive(false, true);
-        m_currentManager = nullptr;
-    }
-    ShowDisplay(Display::Waiting);
-    m_protocolServer.SetApplicationManager(nullptr);
-    m_protocolServer.Stop();
-    StartLink();
-}
-
-uint32_t CMainFrame::SelectApplication(uint32_t id, std::u16string& name)
-{
-    if (id == 0) {
-        return 0;
-    }
-    CAppMgr* manager = m_appList.FindByWindow(id);
-    if (!manager) {
-        // The previous selection stays.
-        name.clear();
-        return 0;
-    }
-    name = manager->GetName();
-    // The keys of the previous selection (or of this one, selected again) come up before the
-    // window changes; their key-ups would otherwise go to the new window's manager.
-    ReleaseHeldInput();
-    if (m_currentManager) {
-        m_currentManager->SetActive(false, true);
-    }
-    m_protocolServer.SetApplicationManager(manager);
-    m_currentManager = manager;
-    manager->SetActive(true, true);
-    return id;
-}
-
-bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& entries, bool onlyIfChanged)
-{
-    const uint32_t currentWindow = m_currentManager ? m_currentManager->GetWindow() : 0;
-    const std::u16string currentName = m_currentManager ? m_currentManager->GetName() : std::u16string();
-    const uint32_t currentType = m_currentManager ? m_currentManager->GetAppType() : 0;
-    if (!m_appList.Update(onlyIfChanged)) {
-        return false;
-    }
-    // The rebuild replaced every manager: find the phone's application again (it stays
-    // selected, but inactive, when its window is still offered).
-    if (m_currentManager) {
-        m_currentManager = m_appList.FindByWindow(currentWindow);
-        m_protocolServer.SetApplicationManager(m_currentManager);
-        // The window closed, or another application now stands behind it: what the phone
-        // holds for the old one is let go.
-        if (!m_currentManager || m_currentManager->GetName() != currentName ||
-            m_currentManager->GetAppType() != currentType) {
-            ReleaseHeldInput();
-        }
-    }
-    for (int index = 0; const CAppMgr* manager = m_appList.GetAt(index); ++index) {
-        entries.emplace_back(*manager);
-    }
-    return true;
+    m_session.ApplySettings(m_settings.GetProfiles(), m_settings.GetSerialPort());
 }
 
 CPresentationContext CMainFrame::MakePresentationContext()
@@ -480,30 +271,4 @@ CPresentationContext CMainFrame::MakePresentationContext()
     context.m_notAvailableText = LoadResourceText(IDS_NOT_AVAILABLE);
     context.m_hiddenSlideText = LoadResourceText(IDS_HIDDEN_SLIDE);
     return context;
-}
-
-void CMainFrame::SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload)
-{
-    m_protocolServer.SendApplicationData(appId, appType, payload);
-}
-
-void CMainFrame::StartSyncTimer(uint32_t milliseconds)
-{
-    m_timers.StartOneShot("sync", milliseconds, [this] { m_protocolServer.OnSyncTimeout(); });
-}
-
-void CMainFrame::OnSyncRegained()
-{
-    m_timers.Stop("sync");
-    ShowDisplay(Display::Connected);
-}
-
-void CMainFrame::StartStallTimer(uint32_t milliseconds)
-{
-    m_timers.StartOneShot("stall", milliseconds, [this] { m_protocolServer.OnStallTimeout(); });
-}
-
-void CMainFrame::StopStallTimer()
-{
-    m_timers.Stop("stall");
 }

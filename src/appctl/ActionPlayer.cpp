@@ -225,6 +225,11 @@ int32_t CActionPlayer::ReadSpeed() const
     return std::max(speed, int32_t{1});
 }
 
+bool CActionPlayer::NeedsTick() const
+{
+    return m_direction != DIRECTION_NONE || (m_buttonState == BUTTONS_LEFT && m_ticks < kLatchTicks);
+}
+
 void CActionPlayer::OnTick()
 {
     // Saturates rather than wrapping after years of uptime, so a held button still latches.

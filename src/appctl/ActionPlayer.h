@@ -53,9 +53,13 @@ public:
     // speed. Other values stop the pointer.
     void SetMouseDirection(int32_t direction);
 
-    // The motion clock: the shell calls it every 55 ms on the GUI thread for the life of the
-    // program. Also measures how long the left button has been held.
+    // The motion clock: the shell calls it every 55 ms on the GUI thread while NeedsTick says
+    // so. Also measures how long the left button has been held.
     void OnTick();
+
+    // Whether OnTick has anything to do: the pointer moves, or a left button pressed through
+    // the player has not been held long enough to latch yet.
+    bool NeedsTick() const;
 
     // Whether anything the phone pressed is still in force: a key, a modifier, a mouse button
     // (latched or not) or pointer motion.

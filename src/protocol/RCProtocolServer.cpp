@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "appctl/AppMgr.h"
 #include "protocol/ApplicationDataMessage.h"
 #include "protocol/ApplicationListMessage.h"
 #include "protocol/ConnectionMessages.h"
@@ -10,7 +9,9 @@
 #include "protocol/ProtocolOwner.h"
 #include "protocol/RCMsg.h"
 #include "protocol/UIEventMessages.h"
+#include "platform/TimerService.h"
 #include "platform/Trace.h"
+#include "serial/LinkNotify.h"
 
 namespace {
 
@@ -26,14 +27,16 @@ const T& BodyOf(const CRCMsg& message)
 
 }  // namespace
 
-CRCProtocolServer::CRCProtocolServer(std::shared_ptr<ISerialPort> port, std::u16string ownVersion)
-    : m_link(std::move(port)), m_ownVersion(std::move(ownVersion))
+CRCProtocolServer::CRCProtocolServer(std::shared_ptr<ISerialPort> port, std::u16string ownVersion,
+                                     ITimerService& timers)
+    : m_timers(timers), m_link(std::move(port)), m_ownVersion(std::move(ownVersion))
 {
 }
 
 CRCProtocolServer::~CRCProtocolServer()
 {
-    m_link.SetListener(nullptr);
+    for (const char* timer : {kSyncTimer, kStallTimer, kLinkWatchTimer})
+        m_timers.Stop(timer);
 }
 
 void CRCProtocolServer::SetOwner(IProtocolOwner* owner)
@@ -43,48 +46,124 @@ void CRCProtocolServer::SetOwner(IProtocolOwner* owner)
 
 int CRCProtocolServer::Start(const std::u16string& portName, ILinkNotify* notify)
 {
-    const int result = m_link.Open(portName, notify);
-    // Without an open port nothing may be dispatched, not even the rest of a read that was
-    // being framed when the restart failed.
-    m_link.SetListener(result == 0 ? this : nullptr);
+    m_portName = portName;
+    m_notify = notify;
+    return Restart();
+}
+
+int CRCProtocolServer::Restart()
+{
+    Stop();
+    const int result = m_link.Open(m_portName, m_notify);
     m_state = result == 0 ? RC_STATE_WAITING : RC_STATE_STOPPED;
-    UpdateStallTimer();
+    if (result == 0)
+        m_timers.StartPeriodic(kLinkWatchTimer, kLinkWatchPeriodMs, [this] { RunLinkWatch(); });
     return result;
 }
 
 void CRCProtocolServer::Stop()
 {
-    if (m_state != RC_STATE_STOPPED && m_state != RC_STATE_WAITING)
+    if (m_state == RC_STATE_CONNECTED || m_state == RC_STATE_RECOVERING)
         SendDisconnect(RC_REASON_CLOSED);
     m_link.Close();
-    m_link.SetListener(nullptr);
+    // A new connection must not continue this one's half message.
+    m_framer.Reset();
     m_state = RC_STATE_STOPPED;
-    UpdateStallTimer();
+    m_watch.Reset();
+    for (const char* timer : {kSyncTimer, kStallTimer, kLinkWatchTimer})
+        m_timers.Stop(timer);
+}
+
+bool CRCProtocolServer::OnLinkNotification(uint32_t message, uintptr_t wParam)
+{
+    switch (message) {
+    case WM_RC_PORT_OPENED:
+        // Notifications of an attempt that has since been closed are stale.
+        if (m_link.IsCurrentAttempt(wParam) && m_owner != nullptr)
+            m_owner->OnLinkState(ELinkState::Waiting);
+        return true;
+    case WM_RC_PORT_CLOSED:
+        if (m_owner != nullptr)
+            m_owner->OnLinkState(ELinkState::Unavailable);
+        return true;
+    case WM_RC_PORT_FAILED:
+        if (m_link.IsCurrentAttempt(wParam))
+            OnPortFailed();
+        return true;
+    case WM_RC_DATA:
+        OnData();
+        return true;
+    case WM_RC_CONNECTION_LOST:
+        // wParam 0: sent from outside the link, always taken.
+        if ((wParam == 0 || m_link.IsCurrentAttempt(wParam)) && m_state != RC_STATE_STOPPED)
+            EndConnection();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CRCProtocolServer::OnPortFailed()
 {
-    // Nothing was received on this attempt (its open reset the framer), so no half message
-    // keeps the stall timer going.
-    m_link.Close();
-    m_link.SetListener(nullptr);
-    m_state = RC_STATE_STOPPED;
+    // Stopped, so that the owner's retry reopens it. Nothing was received on this attempt.
+    Stop();
+    if (m_owner != nullptr)
+        m_owner->OnPortFailed();
 }
 
 void CRCProtocolServer::OnData()
 {
     ++m_heardCount;
-    if (m_state == RC_STATE_RECOVERING)
-        m_link.ScanForSync();
-    else
-        m_link.ParseMessages();
+    // Without an open link nothing is dispatched: the bytes wait for the next connection.
+    if (m_state != RC_STATE_STOPPED)
+        Dispatch(m_link.TakeReceived());
     UpdateStallTimer();
+    // Timer messages wait while posted ones keep coming: a phone that floods the link must
+    // not keep the watch from running.
+    if (m_timers.NowMs() - m_lastWatchMs >= kLinkWatchPeriodMs)
+        RunLinkWatch();
+}
+
+void CRCProtocolServer::Dispatch(const std::vector<uint8_t>& bytes)
+{
+    m_dispatching = true;
+    size_t framed = 0;
+    if (m_state == RC_STATE_RECOVERING) {
+        size_t consumed = 0;
+        framed = bytes.size();
+        if (m_framer.ScanForSync(bytes.data(), bytes.size(), consumed)) {
+            HandleMessage(std::make_unique<CRCMsg>(RC_MSG_SYNC));
+            framed = consumed;
+        }
+    }
+    if (framed < bytes.size())
+        m_framer.Feed(bytes.data() + framed, bytes.size() - framed, *this);
+    m_dispatching = false;
+    // The link is reopened only now that no handler runs; what came behind the message that
+    // ended the connection goes to the next one, which may end in turn.
+    while (m_restartDue) {
+        m_restartDue = false;
+        Restart();
+        std::vector<std::unique_ptr<CRCMsg>> heldOver;
+        heldOver.swap(m_heldOver);
+        if (m_state == RC_STATE_STOPPED)
+            break;
+        m_dispatching = true;
+        for (auto& message : heldOver)
+            HandleMessage(std::move(message));
+        m_dispatching = false;
+    }
+    m_heldOver.clear();
 }
 
 void CRCProtocolServer::HandleMessage(std::unique_ptr<CRCMsg> message)
 {
     if (!message)
         return;
+    if (m_restartDue) {
+        m_heldOver.push_back(std::move(message));
+        return;
+    }
 
     switch (message->GetType()) {
     case RC_MSG_CONNECT: {
@@ -97,86 +176,57 @@ void CRCProtocolServer::HandleMessage(std::unique_ptr<CRCMsg> message)
             SendDisconnect(reason);
             break;
         }
-        Send(std::make_unique<CRCMsgConnect>(m_ownVersion));
+        Send(CRCMsgConnect(m_ownVersion));
         m_state = RC_STATE_CONNECTED;
+        if (m_owner != nullptr)
+            m_owner->OnLinkState(ELinkState::Connected);
         break;
     }
     case RC_MSG_DISCONNECT:
-        // The owner stops and restarts the link from inside this call; when the restart could
-        // not open the port the state stays stopped, so the owner's retry reopens it.
-        if (m_owner != nullptr)
-            m_owner->OnPhoneDisconnected(BodyOf<CRCMsgDisconnect>(*message).GetReason());
-        if (m_state != RC_STATE_STOPPED)
-            m_state = RC_STATE_WAITING;
+        EndConnection();
         break;
     case RC_MSG_APP_SELECT: {
         const CRCMsgApplicationSelect& request = BodyOf<CRCMsgApplicationSelect>(*message);
         std::u16string name = request.GetAppName();
         const uint32_t selected = m_owner != nullptr ? m_owner->SelectApplication(request.GetAppId(), name) : 0;
-        Send(std::make_unique<CRCMsgApplicationSelect>(selected, std::move(name)));
+        Send(CRCMsgApplicationSelect(selected, std::move(name)));
         break;
     }
     case RC_MSG_APP_LIST_REQUEST: {
         std::vector<CAppListEntry> entries;
         if (m_owner != nullptr)
             m_owner->FillApplicationList(entries, false);
-        Send(std::make_unique<CRCMsgApplicationList>(std::move(entries)));
+        Send(CRCMsgApplicationList(std::move(entries)));
         break;
     }
     case RC_MSG_SYNC:
         if (m_state == RC_STATE_RECOVERING) {
-            if (m_owner != nullptr)
-                m_owner->OnSyncRegained();
+            m_timers.Stop(kSyncTimer);
             m_state = RC_STATE_CONNECTED;
+            if (m_owner != nullptr)
+                m_owner->OnLinkState(ELinkState::Connected);
         } else if (m_state == RC_STATE_CONNECTED) {
             // The answer to the watch's probe is not answered again.
             if (m_watch.IsAnswerDue())
                 m_watch.AnswerReceived();
             else
-                Send(std::make_unique<CRCMsg>(RC_MSG_SYNC));
-        }
-        break;
-    case RC_MSG_KEY_EVENT:
-        if (m_manager != nullptr) {
-            const CRCMsgKeyEvent& key = BodyOf<CRCMsgKeyEvent>(*message);
-            m_manager->KeyEvent(key.GetKind(), key.GetKeyCode());
+                Send(CRCMsg(RC_MSG_SYNC));
         }
         break;
     case RC_MSG_APP_DATA:
         break;
+    case RC_MSG_KEY_EVENT:
     case RC_MSG_UI_BUTTON:
-        if (m_manager != nullptr) {
-            const CRCMsgUIEventButton& button = BodyOf<CRCMsgUIEventButton>(*message);
-            m_manager->OnButton(button.GetControlId(), button.GetValue());
-        }
-        break;
     case RC_MSG_UI_EDITBOX:
-        if (m_manager != nullptr) {
-            const CRCMsgUIEventEditBox& edit = BodyOf<CRCMsgUIEventEditBox>(*message);
-            m_manager->OnEditBox(edit.GetControlId(), edit.GetText());
-        }
-        break;
     case RC_MSG_UI_LISTBOX:
-        if (m_manager != nullptr) {
-            const CRCMsgUIEventListBox& list = BodyOf<CRCMsgUIEventListBox>(*message);
-            m_manager->OnListBox(list.GetControlId(), list.GetSelectedIndex(), list.GetText());
-        }
-        break;
     case RC_MSG_UI_RADIOBUTTON:
-        if (m_manager != nullptr) {
-            const CRCMsgUIEventRadioButton& radio = BodyOf<CRCMsgUIEventRadioButton>(*message);
-            m_manager->OnRadioButton(radio.GetControlId(), radio.GetValue());
-        }
-        break;
     case RC_MSG_UI_CHECKBOX:
-        if (m_manager != nullptr) {
-            const CRCMsgUIEventCheckBox& check = BodyOf<CRCMsgUIEventCheckBox>(*message);
-            m_manager->OnCheckBox(check.GetControlId(), check.GetStateCount(), check.GetStates());
-        }
+        if (m_owner != nullptr)
+            m_owner->OnApplicationEvent(*message);
         break;
     default:
         // Includes a phone-sent application list: the phone has lost track of the framing.
-        StartSyncRecovery(message->GetType());
+        StartSyncRecovery();
         break;
     }
 }
@@ -184,14 +234,14 @@ void CRCProtocolServer::HandleMessage(std::unique_ptr<CRCMsg> message)
 void CRCProtocolServer::OnSyncTimeout()
 {
     if (m_state == RC_STATE_RECOVERING)
-        LinkLost();
+        EndConnection();
 }
 
 void CRCProtocolServer::OnStallTimeout()
 {
     // A message whose rest never came: the phone and the server disagree about the framing.
-    if (m_state != RC_STATE_STOPPED && m_link.HasPartialMessage())
-        StartSyncRecovery(0);
+    if (m_state != RC_STATE_STOPPED && m_framer.HasPartialMessage())
+        StartSyncRecovery();
     UpdateStallTimer();
 }
 
@@ -199,7 +249,7 @@ void CRCProtocolServer::OnLinkWatch(uint64_t nowMs, bool holding)
 {
     // A phone that stopped reading: its writes make no progress, whatever the state.
     if (m_state != RC_STATE_STOPPED && m_link.IsWriteStalled(nowMs)) {
-        LinkLost();
+        EndConnection();
         return;
     }
     // Only a connected phone is watched for silence; recovery has its own, shorter time-out.
@@ -209,70 +259,74 @@ void CRCProtocolServer::OnLinkWatch(uint64_t nowMs, bool holding)
     }
     switch (m_watch.Tick(nowMs, m_heardCount, holding)) {
     case CLinkWatch::Action::Probe:
-        Send(std::make_unique<CRCMsg>(RC_MSG_SYNC));
+        Send(CRCMsg(RC_MSG_SYNC));
         break;
     case CLinkWatch::Action::Lost:
         TraceLine("The phone did not answer the synchronisation message: the link is lost");
-        LinkLost();
+        EndConnection();
         break;
     case CLinkWatch::Action::None:
         break;
     }
 }
 
-void CRCProtocolServer::LinkLost()
+void CRCProtocolServer::EndConnection()
 {
-    // The owner lets go of what the phone held, disconnects and restarts the link.
+    // The owner lets go of what the phone held first; the phone then gets the disconnect when
+    // the link is reopened.
     if (m_owner != nullptr)
-        m_owner->OnPhoneDisconnected(RC_REASON_LOST);
-    if (m_state != RC_STATE_STOPPED)
-        m_state = RC_STATE_WAITING;
+        m_owner->OnPhoneGone();
     m_watch.Reset();
+    if (m_dispatching)
+        m_restartDue = true;
+    else
+        Restart();
+}
+
+void CRCProtocolServer::RunLinkWatch()
+{
+    m_lastWatchMs = m_timers.NowMs();
+    OnLinkWatch(m_lastWatchMs, m_owner != nullptr && m_owner->IsHoldingInput());
 }
 
 void CRCProtocolServer::RefreshApplicationList()
 {
     std::vector<CAppListEntry> entries;
     if (m_owner != nullptr && m_owner->FillApplicationList(entries, true))
-        Send(std::make_unique<CRCMsgApplicationList>(std::move(entries)));
-}
-
-void CRCProtocolServer::SetApplicationManager(CAppMgr* manager)
-{
-    m_manager = manager;
+        Send(CRCMsgApplicationList(std::move(entries)));
 }
 
 void CRCProtocolServer::SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload)
 {
-    Send(std::make_unique<CRCMsgApplicationData>(appId, static_cast<uint16_t>(appType), payload));
+    Send(CRCMsgApplicationData(appId, static_cast<uint16_t>(appType), payload));
 }
 
 void CRCProtocolServer::SendDisconnect(uint8_t reason)
 {
-    Send(std::make_unique<CRCMsgDisconnect>(reason));
+    Send(CRCMsgDisconnect(reason));
 }
 
-void CRCProtocolServer::StartSyncRecovery(uint8_t /*type*/)
+void CRCProtocolServer::StartSyncRecovery()
 {
-    if (m_owner != nullptr)
-        m_owner->StartSyncTimer(RC_SYNC_TIMEOUT_MS);
-    Send(std::make_unique<CRCMsg>(RC_MSG_SYNC));
-    m_link.ResetReceiver();
+    m_timers.StartOneShot(kSyncTimer, RC_SYNC_TIMEOUT_MS, [this] { OnSyncTimeout(); });
+    Send(CRCMsg(RC_MSG_SYNC));
+    m_framer.Reset();
     m_state = RC_STATE_RECOVERING;
 }
 
 void CRCProtocolServer::UpdateStallTimer()
 {
-    if (m_owner == nullptr)
-        return;
-    if (m_state != RC_STATE_STOPPED && m_link.HasPartialMessage())
-        m_owner->StartStallTimer(RC_STALL_TIMEOUT_MS);
+    if (m_state != RC_STATE_STOPPED && m_framer.HasPartialMessage())
+        m_timers.StartOneShot(kStallTimer, RC_STALL_TIMEOUT_MS, [this] { OnStallTimeout(); });
     else
-        m_owner->StopStallTimer();
+        m_timers.Stop(kStallTimer);
 }
 
-void CRCProtocolServer::Send(std::unique_ptr<CRCMsg> message)
+void CRCProtocolServer::Send(CRCMsg&& message)
 {
-    message->Encode();
-    m_link.Send(std::move(message));
+    // The length field is 16 bits wide: a longer message would go out cut short.
+    const std::vector<uint8_t>& bytes = message.Encode();
+    if (bytes.size() > RC_MAX_MESSAGE_SIZE)
+        return;
+    m_link.Send(bytes);
 }

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "platform/Trace.h"
-#include "protocol/RCMsg.h"
 #include "serial/LinkAttempt.h"
 #include "serial/LinkNotify.h"
 #include "serial/SerialPort.h"
@@ -27,12 +26,6 @@ std::string ForTrace(const std::u16string& name)
 
 }  // namespace
 
-void CRCCommManager::CListenerForwarder::HandleMessage(std::unique_ptr<CRCMsg> message)
-{
-    if (m_link.m_listener != nullptr)
-        m_link.m_listener->HandleMessage(std::move(message));
-}
-
 CRCCommManager::CRCCommManager(std::shared_ptr<ISerialPort> port)
     : m_shared(std::make_shared<CSharedPort>(std::move(port))), m_port(*m_shared->m_port)
 {
@@ -43,11 +36,6 @@ CRCCommManager::~CRCCommManager()
     Close();
 }
 
-void CRCCommManager::SetListener(IMessageSink* listener)
-{
-    m_listener = listener;
-}
-
 int CRCCommManager::Open(const std::u16string& portName, ILinkNotify* notify)
 {
     // The previous attempt ends first; one still opening is left to end on its own thread, and
@@ -56,8 +44,6 @@ int CRCCommManager::Open(const std::u16string& portName, ILinkNotify* notify)
 
     m_notify = notify;
     m_portName = portName.size() >= kPrefixFromLength ? kDevicePrefix + portName : portName;
-    // A new connection must not continue the previous connection's half message.
-    ResetReceiver();
 
     // Numbers wrap after 2^64 opens at the most; 0 stays free for "not from the link".
     if (++m_lastAttempt == 0)
@@ -139,27 +125,21 @@ bool CRCCommManager::IsCurrentAttempt(uintptr_t attempt) const
     return attempt != 0 && m_attempt && m_attempt->GetNumber() == attempt;
 }
 
-void CRCCommManager::Send(std::unique_ptr<CRCMsg> message)
+void CRCCommManager::Send(const std::vector<uint8_t>& bytes)
 {
-    if (!message || !IsOpen())
+    if (bytes.empty() || !IsOpen())
         return;
-    // The send count is 16 bits wide: a longer message would go out cut short.
-    const size_t size = message->GetEncodedSize();
-    if (size == 0 || size > RC_MAX_MESSAGE_SIZE)
-        return;
-    uint16_t count = 0;
-    const uint8_t* bytes = message->GetBytes(count);
     // A phone that stopped reading must not make what waits to be written grow without bound.
     const uint64_t pending = m_port.GetWriteStatus().pendingBytes;
-    if (pending + count > kMaxPendingWriteBytes) {
+    if (pending + bytes.size() > kMaxPendingWriteBytes) {
         if (m_droppedMessages++ == 0)
-            TraceLine("outgoing message of type " + std::to_string(message->GetType()) + " dropped: " +
+            TraceLine("outgoing message of type " + std::to_string(bytes[0]) + " dropped: " +
                       std::to_string(pending) + " bytes wait to be written");
         return;
     }
     if (m_droppedMessages != 0)
         TraceDropped();
-    m_port.Write(std::vector<uint8_t>(bytes, bytes + count));
+    m_port.Write(bytes);
 }
 
 bool CRCCommManager::IsWriteStalled(uint64_t nowMs)
@@ -182,59 +162,15 @@ void CRCCommManager::TraceDropped()
     m_droppedMessages = 0;
 }
 
-size_t CRCCommManager::TakeReceived()
+std::vector<uint8_t> CRCCommManager::TakeReceived()
 {
-    if (m_listener == nullptr)
-        return 0;  // left in the buffer for the next listener
     const int32_t count = m_dataBuffer.GetCount();
     if (count <= 0)
-        return 0;
-    if (m_chunk.size() < static_cast<size_t>(count))
-        m_chunk.resize(static_cast<size_t>(count));
-    return m_dataBuffer.Take(m_chunk.data(), count) == count ? static_cast<size_t>(count) : 0;
-}
-
-void CRCCommManager::ParseMessages()
-{
-    // The chunk is reused from call to call; a handler that asked for more parsing while it
-    // is being framed finds its bytes still in the buffer at the next notification.
-    if (m_receiving)
-        return;
-    m_receiving = true;
-    const size_t count = TakeReceived();
-    if (count != 0)
-        m_framer.Feed(m_chunk.data(), count, m_forwarder);
-    m_receiving = false;
-}
-
-void CRCCommManager::ScanForSync()
-{
-    if (m_receiving)
-        return;
-    m_receiving = true;
-    const size_t count = TakeReceived();
-    size_t consumed = 0;
-    if (count != 0 && m_framer.ScanForSync(m_chunk.data(), count, consumed)) {
-        m_forwarder.HandleMessage(std::make_unique<CRCMsg>(RC_MSG_SYNC));
-        if (consumed < count)
-            m_framer.Feed(m_chunk.data() + consumed, count - consumed, m_forwarder);
-    }
-    m_receiving = false;
-}
-
-void CRCCommManager::ResetReceiver()
-{
-    m_framer.Reset();
-}
-
-bool CRCCommManager::IsKnownType(uint8_t type)
-{
-    return CMessageFramer::IsKnownType(type);
-}
-
-bool CRCCommManager::HasPartialMessage() const
-{
-    return m_framer.HasPartialMessage();
+        return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(count));
+    const int32_t taken = m_dataBuffer.Take(bytes.data(), count);
+    bytes.resize(taken > 0 ? static_cast<size_t>(taken) : 0);
+    return bytes;
 }
 
 bool CRCCommManager::DrainPort(CLinkAttempt& attempt)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -13,7 +14,9 @@
 #include "appctl/AppMgr.h"
 #include "protocol/ApplicationListMessage.h"
 #include "protocol/MessageFramer.h"
+#include "platform/TimerService.h"
 #include "protocol/ProtocolOwner.h"
+#include "protocol/UIEventMessages.h"
 #include "protocol/RCMsg.h"
 #include "protocol/RCProtocolServer.h"
 #include "serial/LinkNotify.h"
@@ -77,14 +80,24 @@ public:
         m_changed.notify_all();
     }
 
-    // Like the main frame: waits for the open just started, then takes its result; a failed
-    // open stops the server. Keeps every run of the fuzzer deterministic.
+    // Like the main window: waits for the result of the open the server started last and hands
+    // it over; a failed open stops the server. Keeps every run of the fuzzer deterministic.
     void Settle(CRCProtocolServer& server)
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return server.GetLink().IsCurrentAttempt(m_attempt); });
-        if (m_result == WM_RC_PORT_FAILED)
-            server.OnPortFailed();
+        if (server.GetState() == RC_STATE_STOPPED)
+            return;
+        uint32_t result = 0;
+        uintptr_t attempt = 0;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [&] { return server.GetLink().IsCurrentAttempt(m_attempt); });
+            if (m_attempt == m_settled)
+                return;
+            m_settled = m_attempt;
+            result = m_result;
+            attempt = m_attempt;
+        }
+        server.OnLinkNotification(result, attempt);
     }
 
 private:
@@ -92,6 +105,33 @@ private:
     std::condition_variable m_changed;
     uint32_t m_result = 0;
     uintptr_t m_attempt = 0;
+    uintptr_t m_settled = 0;
+};
+
+// Keeps the timers the server starts, for the fuzzer to fire when it likes.
+class CFuzzTimers : public ITimerService {
+public:
+    void StartPeriodic(const std::string& name, uint32_t, Callback callback) override { m_running[name] = callback; }
+    void StartOneShot(const std::string& name, uint32_t, Callback callback) override { m_running[name] = callback; }
+    void Stop(const std::string& name) override { m_running.erase(name); }
+    bool IsRunning(const std::string& name) const override { return m_running.count(name) != 0; }
+    uint64_t NowMs() const override { return m_now; }
+
+    // Fires the named one-shot timer if it runs.
+    void Fire(const std::string& name)
+    {
+        const auto found = m_running.find(name);
+        if (found == m_running.end())
+            return;
+        const Callback callback = found->second;
+        m_running.erase(found);
+        callback();
+    }
+
+    uint64_t m_now = 0;
+
+private:
+    std::map<std::string, Callback> m_running;
 };
 
 class CFuzzManager : public CAppMgr {
@@ -103,31 +143,21 @@ public:
     void OnEditBox(uint16_t, const std::u16string& text) override { Check(text.size() < 65536); }
 };
 
-// Behaves like the main frame: restarts the link on a disconnect, keeps the timers that the
-// fuzzer later lets fire, and answers selects and list requests.
+// Behaves like the session: answers selects and list requests and hands the selected
+// application its events.
 class CFuzzOwner : public IProtocolOwner {
 public:
-    CFuzzOwner(CRCProtocolServer& server, CFuzzPort& port, CFuzzNotify& notify, CFuzzManager& manager)
-        : m_server(server), m_port(port), m_notify(notify), m_manager(manager) {}
+    explicit CFuzzOwner(CFuzzManager& manager) : m_manager(manager) {}
 
-    bool m_syncPending = false;
-    bool m_stallPending = false;
-    bool m_failRestart = false;
+    bool m_selected = false;
 
     uint8_t OnPhoneConnected() override { return 0; }
-    void OnPhoneDisconnected(uint8_t) override
-    {
-        m_server.Stop();
-        m_port.m_failOpen = m_failRestart;
-        m_server.Start(u"COM12", &m_notify);
-        m_notify.Settle(m_server);
-        m_port.m_failOpen = false;
-    }
+    void OnPhoneGone() override { m_selected = false; }
     uint32_t SelectApplication(uint32_t id, std::u16string& name) override
     {
         if (id == m_manager.GetWindow()) {
             name = m_manager.GetName();
-            m_server.SetApplicationManager(&m_manager);
+            m_selected = true;
             return id;
         }
         if (id != 0)
@@ -140,15 +170,20 @@ public:
         entries.emplace_back(0x20, APPTYPE_POWERPOINT, u"Deck", false);
         return true;
     }
-    void StartSyncTimer(uint32_t) override { m_syncPending = true; }
-    void OnSyncRegained() override { m_syncPending = false; }
-    void StartStallTimer(uint32_t) override { m_stallPending = true; }
-    void StopStallTimer() override { m_stallPending = false; }
+    void OnApplicationEvent(const CRCMsg& message) override
+    {
+        if (!m_selected)
+            return;
+        if (const auto* check = dynamic_cast<const CRCMsgUIEventCheckBox*>(&message))
+            m_manager.OnCheckBox(check->GetControlId(), check->GetStateCount(), check->GetStates());
+        else if (const auto* edit = dynamic_cast<const CRCMsgUIEventEditBox*>(&message))
+            m_manager.OnEditBox(edit->GetControlId(), edit->GetText());
+    }
+    bool IsHoldingInput() const override { return false; }
+    void OnLinkState(ELinkState) override {}
+    void OnPortFailed() override {}
 
 private:
-    CRCProtocolServer& m_server;
-    CFuzzPort& m_port;
-    CFuzzNotify& m_notify;
     CFuzzManager& m_manager;
 };
 
@@ -172,8 +207,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CFuzzPort& port = *portOwner;
     CFuzzNotify notify;
     CFuzzManager manager;
-    CRCProtocolServer server(portOwner, u"01.01.00");
-    CFuzzOwner owner(server, port, notify, manager);
+    CFuzzTimers timers;
+    CRCProtocolServer server(portOwner, u"01.01.00", timers);
+    CFuzzOwner owner(manager);
     server.SetOwner(&owner);
     server.Start(u"COM3", &notify);
     notify.Settle(server);
@@ -181,26 +217,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (input.remaining_bytes() > 0) {
         switch (input.ConsumeIntegralInRange<int>(0, 11)) {
         case 0:
-            if (owner.m_syncPending) {
-                owner.m_syncPending = false;
-                server.OnSyncTimeout();
-            }
+            timers.Fire(CRCProtocolServer::kSyncTimer);
             break;
         case 1:
-            if (owner.m_stallPending) {
-                owner.m_stallPending = false;
-                server.OnStallTimeout();
-            }
+            timers.Fire(CRCProtocolServer::kStallTimer);
             break;
         case 2:
-            server.SetApplicationManager(input.ConsumeBool() ? &manager : nullptr);
+            timers.m_now += input.ConsumeIntegralInRange<uint64_t>(0, 70000);
+            server.OnLinkWatch(timers.m_now, input.ConsumeBool());
             break;
         case 3:
-            owner.m_failRestart = input.ConsumeBool();
-            if (server.GetState() == RC_STATE_STOPPED) {
-                server.Start(u"COM3", &notify);  // the main frame's periodic retry
-                notify.Settle(server);
-            }
+            port.m_failOpen = input.ConsumeBool();
+            if (server.GetState() == RC_STATE_STOPPED)
+                server.Restart();  // the session's periodic retry
             break;
         case 4:
             server.RefreshApplicationList();
@@ -218,6 +247,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         }
+        // Whatever restarted the link: its open's result is taken before going on.
+        notify.Settle(server);
+        port.m_failOpen = false;
         const int32_t state = server.GetState();
         Check(state >= RC_STATE_STOPPED && state <= RC_STATE_RECOVERING);
         // Stopped exactly when the port is closed.

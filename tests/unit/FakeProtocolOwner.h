@@ -8,32 +8,40 @@
 #include "FakeLinkNotify.h"
 #include "protocol/ApplicationListMessage.h"
 #include "protocol/ProtocolOwner.h"
+#include "protocol/RCMsg.h"
 #include "protocol/RCProtocolServer.h"
 
-class FakeSerialPort;
-
-// Plays the main frame: records every call and, like it, stops and restarts the link when the
-// phone disconnects or the connection is lost.
+// Plays the session above the protocol server and records every call. Like the main window's
+// message loop, it hands the link's open results to the server (Settle).
 class FakeProtocolOwner : public IProtocolOwner {
 public:
-    FakeProtocolOwner(CRCProtocolServer& server, FakeLinkNotify& notify) : m_server(server), m_notify(notify) {}
+    FakeProtocolOwner(CRCProtocolServer& server, FakeLinkNotify& notify) : m_server(server), m_notify(notify)
+    {
+        m_server.SetOwner(this);
+    }
 
-    // Starts the server and, as the main frame's message loop would, takes the open's result:
-    // a failed open stops the server.
     void Start(const std::u16string& portName)
     {
         ASSERT_EQ(m_server.Start(portName, &m_notify), 0);
+        Settle();
+    }
+
+    // Waits for the result of the link's current open and hands it to the server.
+    void Settle()
+    {
         CRCCommManager& link = m_server.GetLink();
         uint32_t result = 0;
+        uintptr_t number = 0;
         ASSERT_TRUE(m_notify.WaitUntil([&](const std::vector<FakeLinkNotify::Posted>& posted) {
             for (const auto& [message, attempt] : posted) {
-                if ((message == WM_RC_PORT_OPENED || message == WM_RC_PORT_FAILED) && link.IsCurrentAttempt(attempt))
+                if ((message == WM_RC_PORT_OPENED || message == WM_RC_PORT_FAILED) && link.IsCurrentAttempt(attempt)) {
                     result = message;
+                    number = attempt;
+                }
             }
             return result != 0;
         }));
-        if (result == WM_RC_PORT_FAILED)
-            m_server.OnPortFailed();
+        m_server.OnLinkNotification(result, number);
     }
 
     // Knobs.
@@ -41,32 +49,23 @@ public:
     std::map<uint32_t, std::u16string> m_applications;  // id -> name, for SelectApplication
     std::vector<CAppListEntry> m_list;
     bool m_listChanged = true;
-    std::u16string m_portName = u"COM3";
+    bool m_holding = false;
 
     // Records.
     int m_connected = 0;
-    std::vector<uint8_t> m_disconnectReasons;
+    int m_gone = 0;
+    int m_portFailures = 0;
     std::vector<std::pair<uint32_t, std::u16string>> m_selectRequests;
     std::vector<bool> m_fillFlags;
-    std::vector<uint32_t> m_syncTimerStarts;
-    int m_syncRegained = 0;
-    int m_stallStarts = 0;
-    int m_stallStops = 0;
-    bool m_stallRunning = false;
+    std::vector<int> m_eventTypes;
+    std::vector<ELinkState> m_states;
 
     uint8_t OnPhoneConnected() override
     {
         ++m_connected;
         return m_connectReason;
     }
-
-    void OnPhoneDisconnected(uint8_t reason) override
-    {
-        m_disconnectReasons.push_back(reason);
-        m_server.Stop();
-        Start(m_portName);
-    }
-
+    void OnPhoneGone() override { ++m_gone; }
     uint32_t SelectApplication(uint32_t id, std::u16string& name) override
     {
         m_selectRequests.emplace_back(id, name);
@@ -80,7 +79,6 @@ public:
         name = found->second;
         return id;
     }
-
     bool FillApplicationList(std::vector<CAppListEntry>& entries, bool onlyIfChanged) override
     {
         m_fillFlags.push_back(onlyIfChanged);
@@ -89,20 +87,10 @@ public:
         entries = m_list;
         return true;
     }
-
-    void StartSyncTimer(uint32_t milliseconds) override { m_syncTimerStarts.push_back(milliseconds); }
-    void OnSyncRegained() override { ++m_syncRegained; }
-    void StartStallTimer(uint32_t milliseconds) override
-    {
-        if (milliseconds == RC_STALL_TIMEOUT_MS)
-            ++m_stallStarts;
-        m_stallRunning = true;
-    }
-    void StopStallTimer() override
-    {
-        ++m_stallStops;
-        m_stallRunning = false;
-    }
+    void OnApplicationEvent(const CRCMsg& message) override { m_eventTypes.push_back(message.GetType()); }
+    bool IsHoldingInput() const override { return m_holding; }
+    void OnLinkState(ELinkState state) override { m_states.push_back(state); }
+    void OnPortFailed() override { ++m_portFailures; }
 
 private:
     CRCProtocolServer& m_server;

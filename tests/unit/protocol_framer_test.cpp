@@ -190,13 +190,13 @@ TEST(SyncScanner, RegainingDropsAStalePartialMessage)
     EXPECT_FALSE(framer.HasPartialMessage());
 }
 
-// The link's framer takes its bytes from the data buffer, whose storage wraps around many
+// The framer takes what the link's data buffer delivers, whose storage wraps around many
 // times here while messages keep straddling the reads.
 TEST(LinkFramer, ParsesWhatTheDataBufferDeliversAcrossItsEnd)
 {
     CRCCommManager link(std::make_shared<FakeSerialPort>());
+    CMessageFramer framer;
     RecordingSink sink;
-    link.SetListener(&sink);
     std::vector<uint8_t> stream;
     for (int i = 0; i < 20000; ++i) {
         const std::vector<uint8_t> key = CRCMsgKeyEvent(i % 2, static_cast<uint16_t>(i)).Encode();
@@ -206,26 +206,14 @@ TEST(LinkFramer, ParsesWhatTheDataBufferDeliversAcrossItsEnd)
     for (size_t p = 0; p < stream.size();) {
         const size_t n = std::min<size_t>(random() % 2000 + 1, stream.size() - p);
         ASSERT_EQ(link.GetDataBuffer().Append(stream.data() + p, static_cast<int32_t>(n)), static_cast<int32_t>(n));
-        link.ParseMessages();
+        const std::vector<uint8_t> bytes = link.TakeReceived();
+        framer.Feed(bytes.data(), bytes.size(), sink);
         p += n;
     }
     ASSERT_EQ(sink.m_messages.size(), 20000u);
     for (size_t i = 0; i < sink.m_messages.size(); ++i)
         ASSERT_EQ(dynamic_cast<CRCMsgKeyEvent&>(*sink.m_messages[i]).GetKeyCode(), static_cast<uint16_t>(i));
     EXPECT_EQ(link.GetDataBuffer().GetCount(), 0);
-}
-
-TEST(LinkFramer, ReadsWithoutAListenerStayInTheBuffer)
-{
-    CRCCommManager link(std::make_shared<FakeSerialPort>());
-    const std::vector<uint8_t> sync = Hex("06 00 00");
-    link.GetDataBuffer().Append(sync.data(), 3);
-    link.ParseMessages();
-    EXPECT_EQ(link.GetDataBuffer().GetCount(), 3);
-    RecordingSink sink;
-    link.SetListener(&sink);
-    link.ParseMessages();
-    EXPECT_EQ(sink.Types(), std::vector<int>{6});
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "FakeAppMgr.h"
 #include "FakeLinkNotify.h"
 #include "FakeProtocolOwner.h"
 #include "FakeSerialPort.h"
 #include "TestBytes.h"
+#include "TestTimerService.h"
 #include "protocol/ApplicationListMessage.h"
 #include "protocol/ConnectionMessages.h"
 #include "protocol/RCProtocolServer.h"
@@ -18,7 +18,6 @@ class ServerTest : public ::testing::Test {
 protected:
     ServerTest()
     {
-        m_server.SetOwner(&m_owner);
         m_owner.Start(u"COM3");
         EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
     }
@@ -53,9 +52,9 @@ protected:
     std::shared_ptr<FakeSerialPort> m_portOwner = std::make_shared<FakeSerialPort>();
     FakeSerialPort& m_port = *m_portOwner;
     FakeLinkNotify m_notify;
-    CRCProtocolServer m_server{m_portOwner, u"01.01.00"};
+    CTestTimerService m_timers;
+    CRCProtocolServer m_server{m_portOwner, u"01.01.00", m_timers};
     FakeProtocolOwner m_owner{m_server, m_notify};
-    FakeAppMgr m_manager;
 };
 
 TEST_F(ServerTest, ConnectWithOurVersionIsAnsweredWithItAndConnects)
@@ -100,24 +99,24 @@ TEST_F(ServerTest, UnknownTypeStartsRecoveryAndTheNextSyncRegainsIt)
     Phone(Hex("07 00 00 06 00 00"));  // a sync behind the bad header in the same read is dropped
     EXPECT_EQ(Sent(), "06 00 00");
     EXPECT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
-    EXPECT_EQ(m_owner.m_syncTimerStarts, std::vector<uint32_t>{RC_SYNC_TIMEOUT_MS});
+    EXPECT_EQ(m_timers.DueIn(CRCProtocolServer::kSyncTimer), RC_SYNC_TIMEOUT_MS);
 
     Phone(Hex("06 00 00"));
     EXPECT_EQ(Sent(), "");
     EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
-    EXPECT_EQ(m_owner.m_syncRegained, 1);
+    EXPECT_FALSE(m_timers.IsRunning(CRCProtocolServer::kSyncTimer));
+    EXPECT_EQ(m_owner.m_states.back(), ELinkState::Connected);
 }
 
 TEST_F(ServerTest, RecoverySkipsBytesUpToTheSyncAndFramesTheRest)
 {
     EnterRecovery();
-    m_server.SetApplicationManager(&m_manager);
     Phone(Hex("10 03 00 06 00"));  // a key-event header is not framed while recovering
     EXPECT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
     Phone(Hex("00 10 03 00 00 09 F8 10 03"));
     EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
-    EXPECT_EQ(m_manager.m_calls, std::vector<std::string>{"Key 0 63497"});
-    EXPECT_TRUE(m_owner.m_stallRunning);  // the half key event behind it
+    EXPECT_EQ(m_owner.m_eventTypes, std::vector<int>{0x10});
+    EXPECT_TRUE(m_timers.IsRunning(CRCProtocolServer::kStallTimer));  // the half key event behind it
     EXPECT_EQ(Sent(), "");
 }
 
@@ -138,9 +137,10 @@ TEST_F(ServerTest, SyncTimeOutRestartsTheLink)
     EXPECT_EQ(Opens(), 1u);
 
     EnterRecovery();
-    m_server.OnSyncTimeout();
+    m_timers.Advance(RC_SYNC_TIMEOUT_MS);
     EXPECT_EQ(Sent(), "02 01 00 02");
-    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{RC_REASON_LOST});
+    EXPECT_EQ(m_owner.m_gone, 1);
+    m_owner.Settle();
     EXPECT_EQ(Opens(), 2u);
     EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
     EXPECT_EQ(m_notify.Count(WM_RC_PORT_CLOSED), 1u);
@@ -150,14 +150,15 @@ TEST_F(ServerTest, PhoneDisconnectIsAnsweredAndTheLinkReopened)
 {
     Connect();
     Phone(Hex("02 01 00 05"));
-    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{5});
+    EXPECT_EQ(m_owner.m_gone, 1);
     EXPECT_EQ(Sent(), "02 01 00 02");
+    m_owner.Settle();
     EXPECT_EQ(Opens(), 2u);
     EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
 }
 
-// When the owner's restart cannot open the port the server stays stopped, so that the owner's
-// periodic retry (which runs only while stopped) reopens it.
+// When the restart cannot open the port the server stays stopped, so that the owner's periodic
+// retry (which runs only while stopped) reopens it.
 TEST_F(ServerTest, FailedRestartLeavesTheServerStopped)
 {
     const std::vector<std::function<void()>> losses = {
@@ -171,6 +172,7 @@ TEST_F(ServerTest, FailedRestartLeavesTheServerStopped)
         Connect();
         m_port.m_failOpen = true;
         lose();
+        m_owner.Settle();
         const std::string sent = Sent();
         EXPECT_EQ(sent.substr(sent.size() - 11), "02 01 00 02");  // nothing after the goodbye
         EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
@@ -227,15 +229,11 @@ TEST_F(ServerTest, KeyAndUIEventsGoToTheSelectedManagerOnly)
         {"17 05 00 09 00 02 01 00", "Check 9 2 1,0,"},
     };
     Connect();
-    for (const auto& event : events)
-        Phone(Hex(event.first));
-    EXPECT_TRUE(m_manager.m_calls.empty());
-
-    m_server.SetApplicationManager(&m_manager);
     for (const auto& event : events) {
         Phone(Hex(event.first));
-        EXPECT_EQ(m_manager.m_calls.back(), event.second);
+        EXPECT_EQ(m_owner.m_eventTypes.back(), Hex(event.first)[0]) << event.second;
     }
+    EXPECT_EQ(m_owner.m_eventTypes.size(), events.size());
     EXPECT_EQ(Sent(), "");
 }
 
@@ -243,22 +241,21 @@ TEST_F(ServerTest, StallTimerRunsWhileAMessageIsIncomplete)
 {
     Connect();
     Phone(Hex("10 03"));
-    EXPECT_TRUE(m_owner.m_stallRunning);
+    m_timers.Advance(RC_STALL_TIMEOUT_MS - 1);
     Phone(Hex("00"));
-    EXPECT_EQ(m_owner.m_stallStarts, 2);  // each arrival restarts it
+    EXPECT_EQ(m_timers.DueIn(CRCProtocolServer::kStallTimer), RC_STALL_TIMEOUT_MS);  // each arrival restarts it
     Phone(Hex("00 09 F8"));
-    EXPECT_FALSE(m_owner.m_stallRunning);
+    EXPECT_FALSE(m_timers.IsRunning(CRCProtocolServer::kStallTimer));
 
     m_server.OnStallTimeout();  // nothing pending: nothing happens
     EXPECT_EQ(Sent(), "");
     EXPECT_EQ(m_server.GetState(), RC_STATE_CONNECTED);
 
     Phone(Hex("03 20 00 01"));
-    m_server.OnStallTimeout();
+    m_timers.Advance(RC_STALL_TIMEOUT_MS);
     EXPECT_EQ(Sent(), "06 00 00");
     EXPECT_EQ(m_server.GetState(), RC_STATE_RECOVERING);
-    EXPECT_FALSE(m_server.GetLink().HasPartialMessage());
-    EXPECT_FALSE(m_owner.m_stallRunning);
+    EXPECT_FALSE(m_timers.IsRunning(CRCProtocolServer::kStallTimer));
 }
 
 TEST_F(ServerTest, StopSaysGoodbyeOnlyToAConnectedPhone)
@@ -277,9 +274,14 @@ TEST_F(ServerTest, SendsApplicationData)
 {
     m_server.SendApplicationData(0x0A0B0C0D, 16, Hex("01 02 03"));
     EXPECT_EQ(Sent(), "12 09 00 0D 0C 0B 0A 10 00 01 02 03");
+    // The length field is 16 bits wide: a longer message is not sent cut short.
+    for (const size_t payload : {size_t{65535 - 9}, size_t{65535 - 8}, size_t{70000}}) {
+        m_server.SendApplicationData(1, 16, std::vector<uint8_t>(payload, 0x33));
+        EXPECT_EQ(m_port.TakeWritten().size(), payload <= 65535 - 9 ? payload + 9 : 0u) << payload;
+    }
 }
 
-// The open's failure arrives after Start; the owner passes it on, which stops the server.
+// The open's failure arrives after Start and stops the server; the owner is told.
 TEST_F(ServerTest, FailedOpenLeavesTheServerStopped)
 {
     m_server.Stop();
@@ -287,6 +289,7 @@ TEST_F(ServerTest, FailedOpenLeavesTheServerStopped)
     m_owner.Start(u"COM7");
     EXPECT_EQ(m_server.GetState(), RC_STATE_STOPPED);
     EXPECT_EQ(m_notify.Count(WM_RC_PORT_FAILED), 1u);
+    EXPECT_EQ(m_owner.m_portFailures, 1);
 }
 
 }  // namespace
@@ -320,8 +323,9 @@ TEST_F(ServerTest, LinkWatchProbesASilentPhoneAndGivesUpWhenNoAnswerComes)
     EXPECT_EQ(Sent(), "06 00 00");
     const size_t opens = Opens();
     m_server.OnLinkWatch(now + CLinkWatch::kAnswerLimitMs, true);
-    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{RC_REASON_LOST});
+    EXPECT_EQ(m_owner.m_gone, 1);
     EXPECT_EQ(Sent(), "02 01 00 02");
+    m_owner.Settle();
     EXPECT_EQ(Opens(), opens + 1);
     EXPECT_EQ(m_server.GetState(), RC_STATE_WAITING);
 }
@@ -331,7 +335,7 @@ TEST_F(ServerTest, LinkWatchLeavesAPhoneThatIsNotConnectedAlone)
     for (uint64_t now = 0; now < 2 * CLinkWatch::kIdleSilenceMs; now += 500)
         m_server.OnLinkWatch(now, true);
     EXPECT_EQ(Sent(), "");
-    EXPECT_TRUE(m_owner.m_disconnectReasons.empty());
+    EXPECT_EQ(m_owner.m_gone, 0);
 }
 
 }  // namespace
@@ -349,9 +353,9 @@ TEST_F(ServerTest, LinkWatchGivesUpALinkWhoseWritesMakeNoProgress)
     m_port.CompleteWrites(1);  // a little progress restarts the clock
     m_server.OnLinkWatch(1000 + CWriteStallWatch::kStallMs - 500, false);
     m_server.OnLinkWatch(1000 + CWriteStallWatch::kStallMs + 500, false);
-    EXPECT_TRUE(m_owner.m_disconnectReasons.empty());
+    EXPECT_EQ(m_owner.m_gone, 0);
     m_server.OnLinkWatch(1000 + 2 * CWriteStallWatch::kStallMs, false);
-    EXPECT_EQ(m_owner.m_disconnectReasons, std::vector<uint8_t>{RC_REASON_LOST});
+    EXPECT_EQ(m_owner.m_gone, 1);
 }
 
 }  // namespace

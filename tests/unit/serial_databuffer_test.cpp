@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/DataBuffer.h"
+#include "serial/DataBuffer.h"
 
 namespace {
 

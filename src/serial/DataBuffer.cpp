@@ -1,4 +1,4 @@
-#include "protocol/DataBuffer.h"
+#include "serial/DataBuffer.h"
 
 #include <cstring>
 
