@@ -2,8 +2,6 @@
 
 #include <ole2.h>
 
-#include <exception>
-
 #include "app/AboutDlg.h"
 #include "app/HelpFile.h"
 #include "app/ResourceText.h"
@@ -27,8 +25,8 @@ CMainFrame::CMainFrame()
 CMainFrame::~CMainFrame()
 {
     CActionPlayer::Install(nullptr);
-    if (m_window) {
-        ::DestroyWindow(m_window);
+    if (const HWND window = GetWindow()) {
+        ::DestroyWindow(window);
     }
     if (m_oleInitialized) {
         // The program-wide automation reference must go before OLE does.
@@ -39,46 +37,7 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::Create()
 {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &CMainFrame::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-    windowClass.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&windowClass);
-
-    // A tool window has no taskbar button; size 0 x 0 keeps it invisible even when shown.
-    const int x = ::GetSystemMetrics(SM_CXFULLSCREEN) / 2;
-    const int y = ::GetSystemMetrics(SM_CYFULLSCREEN) / 2;
-    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, x, y, 0, 0, nullptr, nullptr, instance,
-                             this) != nullptr;
-}
-
-LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CMainFrame*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_window = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CMainFrame*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->m_window = nullptr;
-        ::PostQuitMessage(0);
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    // Nothing may unwind through the system's window procedure; a failure the handlers did not
-    // expect costs this one message, not the program.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception&) {
-        return 0;
-    }
+    return CreateHidden(kWindowClass, IDR_MAINFRAME);
 }
 
 LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -112,15 +71,15 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     }
-    return ::DefWindowProcW(m_window, message, wParam, lParam);
+    return DefaultHandling(message, wParam, lParam);
 }
 
 bool CMainFrame::OnCreate()
 {
-    m_timers.Attach(m_window);
+    m_timers.Attach(GetWindow());
     if (FAILED(::OleInitialize(nullptr))) {
         // Without OLE the server stays inert: no tray icon, no link, no timers.
-        ShowMessage(m_window, LoadResourceText(IDS_OLE_INIT_FAILED), MB_OK);
+        ShowMessage(GetWindow(), LoadResourceText(IDS_OLE_INIT_FAILED), MB_OK);
         return true;
     }
     m_oleInitialized = true;
@@ -132,7 +91,7 @@ bool CMainFrame::OnCreate()
 
     // Only the icon's own window or menu failing ends start-up; a shell that is not ready yet
     // gets the icon later, and the phone is served meanwhile.
-    if (!m_tray.Create(m_window, kTrayCallbackMessage, ID_APP_CONFIGURE)) {
+    if (!m_tray.Create(GetWindow(), kTrayCallbackMessage, ID_APP_CONFIGURE)) {
         return false;
     }
     CActionPlayer::Install(&m_player);
@@ -141,14 +100,14 @@ bool CMainFrame::OnCreate()
     m_settings.LoadSettings();
     m_foregroundLock.HoldOff();
     m_session.Start(m_settings.GetSerialPort(), this);
-    ShowSplashScreen(m_window, kSplashMilliseconds);
+    ShowSplashScreen(GetWindow(), kSplashMilliseconds);
     return true;
 }
 
 void CMainFrame::Post(uint32_t message, uintptr_t wParam)
 {
-    if (m_window) {
-        ::PostMessageW(m_window, message, static_cast<WPARAM>(wParam), 0);
+    if (GetWindow()) {
+        ::PostMessageW(GetWindow(), message, static_cast<WPARAM>(wParam), 0);
     }
 }
 
@@ -164,7 +123,7 @@ void CMainFrame::OnCommand(UINT command)
         ShowAbout();
         break;
     case ID_APP_HELP:
-        ShowHelpContents(m_window);
+        ShowHelpContents(GetWindow());
         break;
     case ID_APP_CONFIGURE:
         Configure();
@@ -174,7 +133,7 @@ void CMainFrame::OnCommand(UINT command)
         if (m_configDialog) {
             m_configDialog->EndAsCancelled();
         }
-        ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+        ::PostMessageW(GetWindow(), WM_CLOSE, 0, 0);
         break;
     default:
         break;
@@ -184,7 +143,7 @@ void CMainFrame::OnCommand(UINT command)
 void CMainFrame::OnClose()
 {
     if (!m_closeConfirmed &&
-        ShowMessage(m_window, LoadResourceText(IDS_CONFIRM_EXIT), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        ShowMessage(GetWindow(), LoadResourceText(IDS_CONFIRM_EXIT), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
     if (m_configDialog) {
@@ -192,11 +151,11 @@ void CMainFrame::OnClose()
         // this handler, so end the sheet first and finish once it has returned.
         m_closeConfirmed = true;
         m_configDialog->EndAsCancelled();
-        ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+        ::PostMessageW(GetWindow(), WM_CLOSE, 0, 0);
         return;
     }
     ShutDown();
-    ::DestroyWindow(m_window);
+    ::DestroyWindow(GetWindow());
 }
 
 void CMainFrame::OnEndSession()

@@ -7,6 +7,7 @@
 
 #include "app/ConfigDialog.h"
 #include "app/ForegroundLockTimeout.h"
+#include "app/HiddenWindow.h"
 #include "app/TrayView.h"
 #include "appctl/ActionPlayer.h"
 #include "appctl/AppList.h"
@@ -31,7 +32,7 @@ class CAboutDlg;
 // The program's one long-lived window, never visible: the Win32 side of the session. It owns
 // the settings and every object of the session, hands the link's notifications, the timers and
 // the tray menu's commands on, and runs the dialogs.
-class CMainFrame : public ILinkNotify, public IAppDataSink {
+class CMainFrame : public CHiddenWindow, public ILinkNotify, public IAppDataSink {
 public:
     static constexpr wchar_t kWindowClass[] = L"QuillantMainFrame";
     static constexpr UINT kTrayCallbackMessage = 0x464;
@@ -43,7 +44,6 @@ public:
 
     // Creates the hidden window; its creation runs the whole start-up. False when it failed.
     bool Create();
-    HWND GetWindow() const { return m_window; }
 
     // Opens the configuration sheet once, the given time after now (at every start).
     void ScheduleConfigure(UINT milliseconds);
@@ -54,8 +54,9 @@ public:
     void SendApplicationData(uint32_t appId, uint32_t appType, const std::vector<uint8_t>& payload) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The program ends with its window.
+    void OnDestroyed() override { ::PostQuitMessage(0); }
     bool OnCreate();
     void OnCommand(UINT command);
     void OnClose();
@@ -68,7 +69,6 @@ private:
     void ShowAbout();
     CPresentationContext MakePresentationContext();
 
-    HWND m_window = nullptr;
     bool m_oleInitialized = false;
     CWin32RegistryBackend m_registry;
     CWin32FileSystem m_fileSystem;

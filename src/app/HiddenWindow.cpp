@@ -1,0 +1,57 @@
+#include "app/HiddenWindow.h"
+
+#include <exception>
+
+CHiddenWindow::~CHiddenWindow()
+{
+    if (m_window) {
+        ::DestroyWindow(m_window);
+    }
+}
+
+bool CHiddenWindow::CreateHidden(const wchar_t* className, UINT iconId)
+{
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &CHiddenWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(iconId));
+    windowClass.lpszClassName = className;
+    ::RegisterClassExW(&windowClass);
+
+    const int x = ::GetSystemMetrics(SM_CXFULLSCREEN) / 2;
+    const int y = ::GetSystemMetrics(SM_CYFULLSCREEN) / 2;
+    return ::CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, x, y, 0, 0, nullptr, nullptr, instance,
+                             this) != nullptr;
+}
+
+LRESULT CHiddenWindow::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CHiddenWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<CHiddenWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_window = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<CHiddenWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->m_window = nullptr;
+        self->OnDestroyed();
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    // A failure the handlers did not expect costs this one message, not the program.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
