@@ -22,8 +22,7 @@ CServerApp::~CServerApp() = default;
 
 bool CServerApp::InitInstance(const std::u16string& commandLine)
 {
-    m_splashEnabled = !EndsWithNoSplash(commandLine);
-    EnableSplashScreen(m_splashEnabled);
+    EnableSplashScreen(!EndsWithNoSplash(commandLine));
 
     m_instanceMutex.Reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -23,12 +23,9 @@ public:
     bool InitInstance(const std::u16string& commandLine);
     int Run();
 
-    bool IsSplashEnabled() const { return m_splashEnabled; }
-
 private:
     bool PreTranslateMessage(MSG& message);
 
     CUniqueHandle m_instanceMutex;  // held for the whole run; gone with the process
     std::unique_ptr<CMainFrame> m_mainFrame;
-    bool m_splashEnabled = true;
 };

@@ -19,7 +19,6 @@ public:
     int32_t Take(uint8_t* destination, int32_t count);
     // Unlocked: with one producer and one consumer it can only under-report to the consumer.
     int32_t GetCount() const;
-    int32_t GetCapacity() const { return m_capacity; }
 
 private:
     int32_t Stored(int32_t read, int32_t write) const;
