@@ -468,7 +468,8 @@ bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& entries, bool o
         }
     }
     for (int index = 0; const CAppMgr* manager = m_appList.GetAt(index); ++index) {
-        entries.emplace_back(*manager);
+        entries.emplace_back(manager->GetWindow(), static_cast<uint16_t>(manager->GetAppType()), manager->GetName(),
+                             manager->IsActive());
     }
     return true;
 }

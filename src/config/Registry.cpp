@@ -1,6 +1,7 @@
 #include "config/Registry.h"
 
 #include "config/StringListCodec.h"
+#include "text/LittleEndian.h"
 
 CRegistry::CRegistry(IRegistryBackend& backend) : m_backend(backend) {}
 
@@ -78,14 +79,7 @@ bool CRegistry::GetString(const std::u16string& name, std::u16string& value)
     }
     // A stored string may lack its terminator or have an odd byte count: take whole code
     // units only, up to the first zero.
-    std::u16string text;
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-        if (unit == 0)
-            break;
-        text.push_back(unit);
-    }
-    value = std::move(text);
+    value = CByteReader(data.data(), data.size()).Utf16z();
     return true;
 }
 
@@ -98,10 +92,8 @@ bool CRegistry::GetNumber(const std::u16string& name, int32_t& value)
         m_result = RC_ERROR_MORE_DATA;
         return false;
     }
-    uint32_t number = 0;
-    for (size_t i = 0; i < data.size(); ++i)
-        number |= static_cast<uint32_t>(data[i]) << (8 * i);
-    value = static_cast<int32_t>(number);
+    // A shorter value reads as if its missing high bytes were zero.
+    value = static_cast<int32_t>(CByteReader(data.data(), data.size()).U32());
     return true;
 }
 
@@ -135,21 +127,14 @@ bool CRegistry::SetString(const std::u16string& name, const std::u16string& valu
 {
     std::vector<uint8_t> data;
     data.reserve((value.size() + 1) * 2);
-    for (char16_t unit : value) {
-        data.push_back(static_cast<uint8_t>(unit));
-        data.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
+    CByteWriter(data).Utf16z(value);
     return Write(name, RC_REG_SZ, data, static_cast<uint32_t>(value.size() + 1));
 }
 
 bool CRegistry::SetNumber(const std::u16string& name, int32_t value)
 {
-    const auto number = static_cast<uint32_t>(value);
-    const std::vector<uint8_t> data = {
-        static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
-        static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
+    std::vector<uint8_t> data;
+    CByteWriter(data).U32(static_cast<uint32_t>(value));
     return Write(name, RC_REG_DWORD, data, kMaxNumberBytes);
 }
 

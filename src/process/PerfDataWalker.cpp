@@ -1,5 +1,7 @@
 #include "process/PerfDataWalker.h"
 
+#include "text/LittleEndian.h"
+
 namespace {
 
 // Byte offsets in the platform's published layouts.
@@ -37,25 +39,17 @@ public:
     bool ReadU32(size_t base, size_t offset, uint32_t& value) const
     {
         size_t at = 0;
-        if (!Advance(base, offset, at) || m_size - at < 4)
+        if (!Advance(base, offset, at))
             return false;
-        value = static_cast<uint32_t>(m_data[at]) | static_cast<uint32_t>(m_data[at + 1]) << 8 |
-                static_cast<uint32_t>(m_data[at + 2]) << 16 | static_cast<uint32_t>(m_data[at + 3]) << 24;
-        return true;
+        CByteReader reader(m_data, m_size, at);
+        value = reader.U32();
+        return !reader.RanPastEnd();
     }
 
     // Zero-terminated UTF-16LE text at `at`, cut at `maxLength` units and at the end of the data.
     std::u16string ReadText(size_t at, size_t maxLength) const
     {
-        std::u16string text;
-        while (text.size() < maxLength && at <= m_size && m_size - at >= 2) {
-            const char16_t c = static_cast<char16_t>(m_data[at] | (m_data[at + 1] << 8));
-            if (c == 0)
-                break;
-            text.push_back(c);
-            at += 2;
-        }
-        return text;
+        return CByteReader(m_data, m_size, at).Utf16z(maxLength);
     }
 
     bool HasSignature() const

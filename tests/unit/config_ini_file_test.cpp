@@ -151,17 +151,23 @@ TEST(IniFileTest, TextEncodings)
     }
 }
 
-TEST(IniFileTest, EightBitTextGoesThroughTheGivenDecoder)
+TEST(IniFileTest, EightBitTextIsReadInTheGivenCodePage)
 {
+    // As code page 1251 reads 0xE9.
+    class CCyrillicE9 : public ICodePage {
+    public:
+        std::u16string Decode(const uint8_t* data, size_t size) const override
+        {
+            std::u16string decoded;
+            for (size_t i = 0; i < size; ++i)
+                decoded.push_back(data[i] == 0xE9 ? u'\u0439' : data[i]);
+            return decoded;
+        }
+        bool Encode(std::u16string_view, std::vector<uint8_t>&) const override { return false; }
+    } codePage;
     const std::string text = "[A]\r\nk=\xE9\r\n";
     CIniFile file;
-    file.Parse(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
-               [](const uint8_t* data, size_t size) {
-                   std::u16string decoded;
-                   for (size_t i = 0; i < size; ++i)
-                       decoded.push_back(data[i] == 0xE9 ? u'\u0439' : data[i]);  // as code page 1251 would
-                   return decoded;
-               });
+    file.Parse(reinterpret_cast<const uint8_t*>(text.data()), text.size(), codePage);
     EXPECT_EQ(file.GetString(u"A", u"k", u"", kBuffer), u"\u0439");
 }
 
