@@ -10,14 +10,8 @@ CRegistry::~CRegistry()
     CloseKey();
 }
 
-bool CRegistry::TryOpenKey(const std::u16string& path)
-{
-    return Open(path, false);
-}
-
 bool CRegistry::OpenKey(const std::u16string& path)
 {
-    m_keyPath = path;
     return Open(path, false);
 }
 
@@ -47,31 +41,28 @@ void CRegistry::CloseKey()
     m_result = RC_ERROR_SUCCESS;
 }
 
-bool CRegistry::Query(const std::u16string& name, std::vector<uint8_t>& data)
+bool CRegistry::Query(const std::u16string& name, uint32_t& type, std::vector<uint8_t>& data)
 {
     if (m_key == 0) {
         m_result = RC_ERROR_INVALID_HANDLE;
         return false;
     }
-    uint32_t type = 0;
     m_result = m_backend.QueryValue(m_key, name, type, data);
-    if (m_result != RC_ERROR_SUCCESS)
-        return false;
-    m_type = type;
-    m_size = static_cast<uint32_t>(data.size());
-    return true;
+    return m_result == RC_ERROR_SUCCESS;
 }
 
 bool CRegistry::ValueExists(const std::u16string& name)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    return Query(name, data);
+    return Query(name, type, data);
 }
 
 bool CRegistry::GetString(const std::u16string& name, std::u16string& value)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (!Query(name, data))
+    if (!Query(name, type, data))
         return false;
     if (data.size() > kMaxStringBytes) {
         m_result = RC_ERROR_MORE_DATA;
@@ -85,8 +76,9 @@ bool CRegistry::GetString(const std::u16string& name, std::u16string& value)
 
 bool CRegistry::GetNumber(const std::u16string& name, int32_t& value)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (!Query(name, data))
+    if (!Query(name, type, data))
         return false;
     if (data.size() > kMaxNumberBytes) {
         m_result = RC_ERROR_MORE_DATA;
@@ -99,10 +91,11 @@ bool CRegistry::GetNumber(const std::u16string& name, int32_t& value)
 
 bool CRegistry::GetStringList(const std::u16string& name, std::vector<std::u16string>& list)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (!Query(name, data))
+    if (!Query(name, type, data))
         return false;
-    if (m_type != RC_REG_BINARY)
+    if (type != RC_REG_BINARY)
         return true;
     if (!DecodeStringList(data.data(), data.size(), list)) {
         m_result = RC_ERROR_INVALID_DATA;
@@ -111,15 +104,13 @@ bool CRegistry::GetStringList(const std::u16string& name, std::vector<std::u16st
     return true;
 }
 
-bool CRegistry::Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data, uint32_t size)
+bool CRegistry::Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data)
 {
     if (m_key == 0) {
         m_result = RC_ERROR_INVALID_HANDLE;
         return false;
     }
     m_result = m_backend.SetValue(m_key, name, type, data);
-    m_type = type;
-    m_size = size;
     return m_result == RC_ERROR_SUCCESS;
 }
 
@@ -128,20 +119,19 @@ bool CRegistry::SetString(const std::u16string& name, const std::u16string& valu
     std::vector<uint8_t> data;
     data.reserve((value.size() + 1) * 2);
     CByteWriter(data).Utf16z(value);
-    return Write(name, RC_REG_SZ, data, static_cast<uint32_t>(value.size() + 1));
+    return Write(name, RC_REG_SZ, data);
 }
 
 bool CRegistry::SetNumber(const std::u16string& name, int32_t value)
 {
     std::vector<uint8_t> data;
     CByteWriter(data).U32(static_cast<uint32_t>(value));
-    return Write(name, RC_REG_DWORD, data, kMaxNumberBytes);
+    return Write(name, RC_REG_DWORD, data);
 }
 
 bool CRegistry::SetStringList(const std::u16string& name, const std::vector<std::u16string>& list)
 {
-    const std::vector<uint8_t> data = EncodeStringList(list);
-    return Write(name, RC_REG_BINARY, data, static_cast<uint32_t>(data.size()));
+    return Write(name, RC_REG_BINARY, EncodeStringList(list));
 }
 
 bool CRegistry::DeleteValue(const std::u16string& name)

@@ -39,7 +39,6 @@ const std::vector<uint8_t>& CRCMsgApplicationList::Encode()
         bodyLength = next;
         ++count;
     }
-    m_encodedCount = count;
 
     CByteWriter writer = StartBody(bodyLength);
     writer.U8(static_cast<uint8_t>(count));

@@ -33,11 +33,6 @@ public:
 
     const std::vector<uint8_t>& Encode() override;
 
-    const std::vector<CAppListEntry>& GetEntries() const { return m_entries; }
-    // How many entries the last Encode put on the wire.
-    size_t GetEncodedCount() const { return m_encodedCount; }
-
 private:
     std::vector<CAppListEntry> m_entries;
-    size_t m_encodedCount = 0;
 };
