@@ -180,31 +180,4 @@ TEST(IniFileTest, ParsingAgainReplacesTheContents)
     EXPECT_EQ(file.GetString(u"B", u"m", u"<none>", kBuffer), u"2");
 }
 
-TEST(IniFileTest, CaseFoldingOfNames)
-{
-    const struct {
-        std::u16string a;
-        std::u16string b;
-        bool equal;
-    } cases[] = {
-        {u"KeyMapping", u"KEYMAPPING", true},
-        {u"POWERPNT.EXE", u"powerpnt.exe", true},
-        {u"\u00C9T\u00C9.EXE", u"\u00E9t\u00E9.exe", true},  // Latin-1
-        {u"\u0152UVRE", u"\u0153uvre", true},                // Latin Extended-A
-        {u"\u0141\u00D3D\u0179", u"\u0142\u00F3d\u017A", true},
-        {u"\u0178", u"\u00FF", true},
-        {u"\u041F\u0420\u0418\u0412\u0415\u0422", u"\u043F\u0440\u0438\u0432\u0435\u0442", true},  // Cyrillic
-        {u"\u0401", u"\u0451", true},
-        {u"\u00D7", u"\u00F7", false},  // multiplication and division signs are not letters
-        {u"a", u"b", false},
-        {u"ab", u"a", false},
-        {u"[", u"{", false},  // not letters, though 0x20 apart
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.a));
-        EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.equal);
-        EXPECT_EQ(EqualsIgnoringCase(c.b, c.a), c.equal);
-    }
-}
-
 }  // namespace
