@@ -21,11 +21,11 @@ constexpr size_t kCounterBlockByteLength = 0; // PERF_COUNTER_BLOCK::ByteLength
 constexpr size_t kCounterBlockHeaderSize = 4; // sizeof(PERF_COUNTER_BLOCK)
 constexpr size_t kMaxNameLength = 259;
 
-// Little-endian reads that never leave the data; positions are sums that are checked for
-// overflow before they are formed.
-class CBoundedBytes {
+// Reads fields at offsets from positions in the data: every position is a sum that is checked
+// for overflow before it is formed, and every read stays inside the data.
+class COffsetReader {
 public:
-    CBoundedBytes(const uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
+    COffsetReader(const uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
 
     // base + delta, when it lies inside the data or exactly at its end.
     bool Advance(size_t base, size_t delta, size_t& position) const
@@ -71,7 +71,7 @@ private:
 
 // The counter offset of the first definition whose name index is `nameIndex`. Stops at the end
 // of the data, so a huge count costs no more than the data holds.
-bool FindCounterOffset(const CBoundedBytes& bytes, size_t definition, uint32_t count, uint32_t nameIndex,
+bool FindCounterOffset(const COffsetReader& bytes, size_t definition, uint32_t count, uint32_t nameIndex,
                        uint32_t& counterOffset)
 {
     for (uint32_t i = 0; i < count; ++i) {
@@ -91,7 +91,7 @@ bool FindCounterOffset(const CBoundedBytes& bytes, size_t definition, uint32_t c
 bool CPerfDataWalker::Walk(const uint8_t* data, size_t size, uint32_t idProcessCounter,
                            std::vector<CPerfProcessEntry>& entries)
 {
-    const CBoundedBytes bytes(data, size);
+    const COffsetReader bytes(data, size);
     if (!bytes.HasSignature())
         return false;
 
