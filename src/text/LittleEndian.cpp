@@ -56,7 +56,7 @@ std::u16string CByteReader::Utf16z(size_t maxUnits)
     return text;
 }
 
-std::u16string CByteReader::Narrow(size_t count)
+std::u16string CByteReader::Latin1(size_t count)
 {
     const size_t n = count < Remaining() ? count : Remaining();
     std::u16string text(n, u'\0');

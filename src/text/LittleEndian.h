@@ -23,8 +23,8 @@ public:
     // UTF-16LE code units up to a zero unit, which is read but not kept, and at most maxUnits
     // of them. Text that reaches the end without its zero is not a short read.
     std::u16string Utf16z(size_t maxUnits = SIZE_MAX);
-    // Up to count bytes, each widened to one code unit of the same value.
-    std::u16string Narrow(size_t count);
+    // Up to count bytes of 8-bit text, each widened to the code unit of the same value.
+    std::u16string Latin1(size_t count);
     // Exactly count bytes; those past the end read as zero.
     std::vector<uint8_t> BytesPadded(size_t count);
     // Everything from the current position to the end.
