@@ -10,11 +10,6 @@
 #include "protocol/RCMsg.h"
 #include "protocol/UIEventMessages.h"
 
-CMessageFramer::CMessageFramer()
-{
-    Reset();
-}
-
 namespace {
 
 // The whole frame's size from its header: type, then the body length.
@@ -24,6 +19,11 @@ size_t FrameSize(const uint8_t* header)
 }
 
 }  // namespace
+
+CMessageFramer::CMessageFramer()
+{
+    Reset();
+}
 
 bool CMessageFramer::IsKnownType(uint8_t type)
 {
