@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "appctl/ActionSequence.h"
+#include "action/ActionSequence.h"
 #include "appctl/HeldInput.h"
 #include "platform/InputSynth.h"
 

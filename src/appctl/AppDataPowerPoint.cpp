@@ -1,18 +1,9 @@
 #include "appctl/AppDataPowerPoint.h"
 
-#include "protocol/ByteOrder.h"
+#include "text/LittleEndian.h"
+#include "text/TextCodec.h"
 
 namespace {
-
-bool IsHighSurrogate(char16_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // Keeps at most `units` code units, one fewer when the cut would split a surrogate pair: half a
 // character would reach the phone as garbage.
@@ -23,11 +14,6 @@ void CutText(std::u16string& text, size_t units)
     if (units > 0 && IsHighSurrogate(text[units - 1]) && IsLowSurrogate(text[units]))
         --units;
     text.resize(units);
-}
-
-char16_t UnitAt(const std::vector<uint8_t>& bytes, size_t offset)
-{
-    return static_cast<char16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
 // Texts start at an odd offset, right after the flag byte.
@@ -79,7 +65,8 @@ const std::vector<uint8_t>& CAppDataPowerPoint::Encode()
         // The last whole code unit that fits becomes the terminator, so the phone never gets
         // half a code unit and the text cut at the limit still ends in a 16-bit zero.
         size_t end = kTextStart + (kMaxPayloadBytes - kTextStart) / 2 * 2;
-        if (IsHighSurrogate(UnitAt(m_data, end - 4)) && IsLowSurrogate(UnitAt(m_data, end - 2)))
+        CByteReader lastUnits(m_data.data(), m_data.size(), end - 4);
+        if (IsHighSurrogate(lastUnits.U16()) && IsLowSurrogate(lastUnits.U16()))
             end -= 2;
         m_data.resize(end);
         m_data[end - 2] = 0;

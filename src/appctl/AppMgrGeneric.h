@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "appctl/ActionSequence.h"
+#include "action/ActionSequence.h"
 #include "appctl/AppMgr.h"
 #include "config/AppConfiguration.h"
 

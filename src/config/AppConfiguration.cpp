@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "protocol/PhoneKeys.h"
 #include "text/AsciiText.h"
+#include "text/TextCodec.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "appctl/ActionSequence.h"
+#include "action/ActionSequence.h"
 
 class IFileSystem;
 

@@ -137,13 +137,6 @@ int SecondModifierTarget(int firstModifier, int secondModifier)
     return SecondGroup(firstModifier)[secondModifier - 1];
 }
 
-bool IsValidSelection(const CKeySelection& selection)
-{
-    return selection.m_type >= 0 && selection.m_type < kKeyTypeCount && selection.m_key >= 0 &&
-           static_cast<size_t>(selection.m_key) < EditorKeys(selection.m_type).size() && selection.m_mod1 >= 0 &&
-           selection.m_mod1 < kModifierCount && selection.m_mod2 >= 0 && selection.m_mod2 < kSecondModifierCount;
-}
-
 std::u16string ComposeMappingValue(const CKeySelection& selection)
 {
     const std::u16string& key = WrittenName(EditorKeys(selection.m_type), selection.m_key);

@@ -81,9 +81,6 @@ std::vector<std::u16string> EditorSecondModifiers(int firstModifier);
 // of the first modifier, even after a Windows key, so that a stored choice keeps its meaning.
 int SecondModifierTarget(int firstModifier, int secondModifier);
 
-// Whether the selection's indexes are all inside their lists.
-bool IsValidSelection(const CKeySelection& selection);
-
 // The mapping value of the choices; modifiers count only for keyboard keys. Indexes outside
 // their lists write nothing.
 std::u16string ComposeMappingValue(const CKeySelection& selection);

@@ -4,6 +4,7 @@
 
 #include "config/IniFile.h"
 #include "text/AsciiText.h"
+#include "text/TextCodec.h"
 
 namespace {
 
@@ -25,75 +26,15 @@ std::u16string OneLine(std::u16string text)
     return text;
 }
 
-// The Windows-1252 byte of a code unit; false when the code page has none. The bytes the code
-// page leaves undefined stand for the code units of the same value, as the reader decodes them.
-bool ToWindows1252(char16_t unit, uint8_t& byte)
-{
-    if (unit < 0x80) {
-        byte = static_cast<uint8_t>(unit);
-        return true;
-    }
-    static const std::u16string kHigh = [] {
-        uint8_t bytes[128];
-        for (int i = 0; i < 128; ++i)
-            bytes[i] = static_cast<uint8_t>(0x80 + i);
-        return DecodeWindows1252(bytes, sizeof bytes);
-    }();
-    const size_t found = kHigh.find(unit);
-    if (found == std::u16string::npos)
-        return false;
-    byte = static_cast<uint8_t>(0x80 + found);
-    return true;
-}
-
-void AppendUtf8(std::vector<uint8_t>& bytes, uint32_t codePoint)
-{
-    if (codePoint < 0x80) {
-        bytes.push_back(static_cast<uint8_t>(codePoint));
-    } else if (codePoint < 0x800) {
-        bytes.push_back(static_cast<uint8_t>(0xC0 | (codePoint >> 6)));
-        bytes.push_back(static_cast<uint8_t>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        bytes.push_back(static_cast<uint8_t>(0xE0 | (codePoint >> 12)));
-        bytes.push_back(static_cast<uint8_t>(0x80 | ((codePoint >> 6) & 0x3F)));
-        bytes.push_back(static_cast<uint8_t>(0x80 | (codePoint & 0x3F)));
-    } else {
-        bytes.push_back(static_cast<uint8_t>(0xF0 | (codePoint >> 18)));
-        bytes.push_back(static_cast<uint8_t>(0x80 | ((codePoint >> 12) & 0x3F)));
-        bytes.push_back(static_cast<uint8_t>(0x80 | ((codePoint >> 6) & 0x3F)));
-        bytes.push_back(static_cast<uint8_t>(0x80 | (codePoint & 0x3F)));
-    }
-}
-
-// UTF-8 with its byte-order mark; half a surrogate pair, which no code point matches, becomes
-// U+FFFD.
-std::vector<uint8_t> EncodeUtf8(std::u16string_view text)
-{
-    std::vector<uint8_t> bytes = {0xEF, 0xBB, 0xBF};
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            AppendUtf8(bytes, 0x10000 + ((unit - 0xD800u) << 10) + (text[i + 1] - 0xDC00u));
-            ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(bytes, 0xFFFD);
-        } else {
-            AppendUtf8(bytes, unit);
-        }
-    }
-    return bytes;
-}
-
+// Windows-1252 when the code page has every character, else UTF-8 with its byte-order mark.
 std::vector<uint8_t> Encode(std::u16string_view text)
 {
     std::vector<uint8_t> bytes;
     bytes.reserve(text.size());
-    for (char16_t unit : text) {
-        uint8_t byte = 0;
-        if (!ToWindows1252(unit, byte))
-            return EncodeUtf8(text);
-        bytes.push_back(byte);
-    }
+    if (Windows1252().Encode(text, bytes))
+        return bytes;
+    bytes.assign({0xEF, 0xBB, 0xBF});
+    AppendUtf8(bytes, text);
     return bytes;
 }
 
@@ -102,13 +43,8 @@ std::vector<uint8_t> Encode(std::u16string_view text)
 std::u16string DecodeForRecord(const std::vector<uint8_t>& bytes)
 {
     const size_t size = bytes.size();
-    if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-        const bool bigEndian = bytes[0] == 0xFE;
-        std::u16string text;
-        for (size_t i = 2; i + 1 < size; i += 2)
-            text.push_back(static_cast<char16_t>(bigEndian ? (bytes[i] << 8) | bytes[i + 1] : (bytes[i + 1] << 8) | bytes[i]));
-        return text;
-    }
+    if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
+        return DecodeUtf16(bytes.data() + 2, size - 2, bytes[0] == 0xFE);
     const size_t start = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
     return std::u16string(bytes.begin() + start, bytes.end());
 }

@@ -2,81 +2,6 @@
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
-// The code units of 0x80 to 0x9F in Windows-1252; the five it leaves undefined keep their value.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-void AppendCodePoint(std::u16string& text, uint32_t codePoint)
-{
-    if (codePoint < 0x10000) {
-        text.push_back(static_cast<char16_t>(codePoint));
-    } else {
-        codePoint -= 0x10000;
-        text.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-        text.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-    }
-}
-
-// Malformed sequences (overlong, surrogates, beyond U+10FFFF, cut short) become U+FFFD one
-// byte at a time, so decoding always moves on.
-std::u16string DecodeUtf8(const uint8_t* data, size_t size)
-{
-    std::u16string text;
-    text.reserve(size);
-    size_t i = 0;
-    while (i < size) {
-        const uint8_t lead = data[i];
-        if (lead < 0x80) {
-            text.push_back(lead);
-            ++i;
-            continue;
-        }
-        size_t length = 0;
-        uint32_t minimum = 0;
-        uint32_t codePoint = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, minimum = 0x80, codePoint = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, minimum = 0x800, codePoint = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, minimum = 0x10000, codePoint = lead & 0x07;
-        }
-        bool valid = length != 0 && size - i >= length;
-        for (size_t k = 1; valid && k < length; ++k) {
-            const uint8_t next = data[i + k];
-            valid = (next & 0xC0) == 0x80;
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        valid = valid && codePoint >= minimum && codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
-        if (!valid) {
-            text.push_back(kReplacement);
-            ++i;
-            continue;
-        }
-        AppendCodePoint(text, codePoint);
-        i += length;
-    }
-    return text;
-}
-
-// A trailing odd byte is not a code unit and is dropped.
-std::u16string DecodeUtf16(const uint8_t* data, size_t size, bool bigEndian)
-{
-    std::u16string text;
-    text.reserve(size / 2);
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        const uint8_t first = data[i];
-        const uint8_t second = data[i + 1];
-        text.push_back(static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
-    }
-    return text;
-}
-
 // Blanks as the private-profile routines drop them; 0x1A is the end-of-file mark of old editors.
 bool IsBlank(char16_t unit)
 {
@@ -107,7 +32,7 @@ std::u16string FitBuffer(std::u16string_view text, size_t bufferChars)
         return std::u16string();
     if (text.size() > bufferChars - 1) {
         text = text.substr(0, bufferChars - 1);
-        if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
+        if (!text.empty() && IsHighSurrogate(text.back()))
             text.remove_suffix(1);
     }
     return std::u16string(text);
@@ -115,69 +40,9 @@ std::u16string FitBuffer(std::u16string_view text, size_t bufferChars)
 
 }  // namespace
 
-std::u16string DecodeWindows1252(const uint8_t* data, size_t size)
+void CIniFile::Parse(const uint8_t* data, size_t size, const ICodePage& codePage)
 {
-    std::u16string text;
-    text.reserve(size);
-    for (size_t i = 0; i < size; ++i) {
-        const uint8_t byte = data[i];
-        text.push_back(byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : static_cast<char16_t>(byte));
-    }
-    return text;
-}
-
-char16_t FoldCase(char16_t unit)
-{
-    if (unit < 0x80)
-        return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
-    if (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7)
-        return static_cast<char16_t>(unit + 0x20);
-    // Latin Extended-A pairs capitals and small letters as even/odd, shifted by one in the
-    // middle block; U+0130 and U+0131 (dotted and dotless i) have no simple partner.
-    if ((unit >= 0x100 && unit <= 0x12F) || (unit >= 0x132 && unit <= 0x137) || (unit >= 0x14A && unit <= 0x177))
-        return static_cast<char16_t>(unit | 1);
-    if ((unit >= 0x139 && unit <= 0x148) || (unit >= 0x179 && unit <= 0x17E))
-        return (unit & 1) != 0 ? static_cast<char16_t>(unit + 1) : unit;
-    if (unit == 0x178)
-        return 0xFF;
-    if (unit >= 0x391 && unit <= 0x3A9 && unit != 0x3A2)
-        return static_cast<char16_t>(unit + 0x20);
-    if (unit >= 0x410 && unit <= 0x42F)
-        return static_cast<char16_t>(unit + 0x20);
-    if (unit >= 0x400 && unit <= 0x40F)
-        return static_cast<char16_t>(unit + 0x50);
-    return unit;
-}
-
-std::u16string FoldCase(std::u16string_view text)
-{
-    std::u16string folded(text);
-    for (char16_t& unit : folded)
-        unit = FoldCase(unit);
-    return folded;
-}
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    }
-    return true;
-}
-
-void CIniFile::Parse(const uint8_t* data, size_t size, AnsiDecoder decodeAnsi)
-{
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE)
-        ParseText(DecodeUtf16(data + 2, size - 2, false));
-    else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)
-        ParseText(DecodeUtf16(data + 2, size - 2, true));
-    else if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
-        ParseText(DecodeUtf8(data + 3, size - 3));
-    else
-        ParseText(decodeAnsi != nullptr ? decodeAnsi(data, size) : DecodeWindows1252(data, size));
+    ParseText(DecodeText(data, size, codePage));
 }
 
 void CIniFile::ParseText(std::u16string_view text)

@@ -6,18 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-// Turns 8-bit text in the system code page into UTF-16.
-using AnsiDecoder = std::u16string (*)(const uint8_t* data, size_t size);
-
-// Windows-1252, the code page of western Windows systems; the bytes it leaves undefined become
-// the code units of the same value, as Windows converts them.
-std::u16string DecodeWindows1252(const uint8_t* data, size_t size);
-
-// Letter case as Windows ignores it in names: ASCII, Latin-1, Latin Extended-A, Greek and
-// Cyrillic letters fold to small letters; everything else stays as it is.
-char16_t FoldCase(char16_t unit);
-std::u16string FoldCase(std::u16string_view text);
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
+#include "text/TextCodec.h"
 
 // A read-only INI file with the semantics of the Windows private-profile routines:
 // - lines end with CR LF, LF or CR; blanks around a line, a key name and a value are dropped;
@@ -28,15 +17,15 @@ bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
 // - one pair of matching enclosing quotes (double or single) is dropped from a value;
 // - keys before the first section belong to the section with the empty name.
 // The text is UTF-16LE or UTF-16BE when it starts with their byte-order mark, UTF-8 with its
-// mark, and 8-bit text in the system code page otherwise.
+// mark, and 8-bit text in the given code page otherwise.
 class CIniFile {
 public:
     // Replaces the contents with the parsed bytes; reads nothing outside them. Never fails:
     // what is not understood is left out.
-    void Parse(const uint8_t* data, size_t size, AnsiDecoder decodeAnsi = &DecodeWindows1252);
-    void Parse(const std::vector<uint8_t>& data, AnsiDecoder decodeAnsi = &DecodeWindows1252)
+    void Parse(const uint8_t* data, size_t size, const ICodePage& codePage = Windows1252());
+    void Parse(const std::vector<uint8_t>& data, const ICodePage& codePage = Windows1252())
     {
-        Parse(data.data(), data.size(), decodeAnsi);
+        Parse(data.data(), data.size(), codePage);
     }
 
     // The key's value, or `defaultValue` when the section or key is missing, cut to fit a

@@ -3,10 +3,10 @@
 #include <string_view>
 
 #include "config/EditorProfileFile.h"
-#include "config/IniFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriter.h"
 #include "text/AsciiText.h"
+#include "text/TextCodec.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "config/Registry.h"
 
 #include "config/StringListCodec.h"
+#include "text/LittleEndian.h"
 
 CRegistry::CRegistry(IRegistryBackend& backend) : m_backend(backend) {}
 
@@ -9,14 +10,8 @@ CRegistry::~CRegistry()
     CloseKey();
 }
 
-bool CRegistry::TryOpenKey(const std::u16string& path)
-{
-    return Open(path, false);
-}
-
 bool CRegistry::OpenKey(const std::u16string& path)
 {
-    m_keyPath = path;
     return Open(path, false);
 }
 
@@ -46,31 +41,28 @@ void CRegistry::CloseKey()
     m_result = RC_ERROR_SUCCESS;
 }
 
-bool CRegistry::Query(const std::u16string& name, std::vector<uint8_t>& data)
+bool CRegistry::Query(const std::u16string& name, uint32_t& type, std::vector<uint8_t>& data)
 {
     if (m_key == 0) {
         m_result = RC_ERROR_INVALID_HANDLE;
         return false;
     }
-    uint32_t type = 0;
     m_result = m_backend.QueryValue(m_key, name, type, data);
-    if (m_result != RC_ERROR_SUCCESS)
-        return false;
-    m_type = type;
-    m_size = static_cast<uint32_t>(data.size());
-    return true;
+    return m_result == RC_ERROR_SUCCESS;
 }
 
 bool CRegistry::ValueExists(const std::u16string& name)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    return Query(name, data);
+    return Query(name, type, data);
 }
 
 bool CRegistry::GetString(const std::u16string& name, std::u16string& value)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (!Query(name, data))
+    if (!Query(name, type, data))
         return false;
     if (data.size() > kMaxStringBytes) {
         m_result = RC_ERROR_MORE_DATA;
@@ -78,39 +70,32 @@ bool CRegistry::GetString(const std::u16string& name, std::u16string& value)
     }
     // A stored string may lack its terminator or have an odd byte count: take whole code
     // units only, up to the first zero.
-    std::u16string text;
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-        if (unit == 0)
-            break;
-        text.push_back(unit);
-    }
-    value = std::move(text);
+    value = CByteReader(data.data(), data.size()).Utf16z();
     return true;
 }
 
 bool CRegistry::GetNumber(const std::u16string& name, int32_t& value)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (!Query(name, data))
+    if (!Query(name, type, data))
         return false;
     if (data.size() > kMaxNumberBytes) {
         m_result = RC_ERROR_MORE_DATA;
         return false;
     }
-    uint32_t number = 0;
-    for (size_t i = 0; i < data.size(); ++i)
-        number |= static_cast<uint32_t>(data[i]) << (8 * i);
-    value = static_cast<int32_t>(number);
+    // A shorter value reads as if its missing high bytes were zero.
+    value = static_cast<int32_t>(CByteReader(data.data(), data.size()).U32());
     return true;
 }
 
 bool CRegistry::GetStringList(const std::u16string& name, std::vector<std::u16string>& list)
 {
+    uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (!Query(name, data))
+    if (!Query(name, type, data))
         return false;
-    if (m_type != RC_REG_BINARY)
+    if (type != RC_REG_BINARY)
         return true;
     if (!DecodeStringList(data.data(), data.size(), list)) {
         m_result = RC_ERROR_INVALID_DATA;
@@ -119,15 +104,13 @@ bool CRegistry::GetStringList(const std::u16string& name, std::vector<std::u16st
     return true;
 }
 
-bool CRegistry::Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data, uint32_t size)
+bool CRegistry::Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data)
 {
     if (m_key == 0) {
         m_result = RC_ERROR_INVALID_HANDLE;
         return false;
     }
     m_result = m_backend.SetValue(m_key, name, type, data);
-    m_type = type;
-    m_size = size;
     return m_result == RC_ERROR_SUCCESS;
 }
 
@@ -135,28 +118,20 @@ bool CRegistry::SetString(const std::u16string& name, const std::u16string& valu
 {
     std::vector<uint8_t> data;
     data.reserve((value.size() + 1) * 2);
-    for (char16_t unit : value) {
-        data.push_back(static_cast<uint8_t>(unit));
-        data.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return Write(name, RC_REG_SZ, data, static_cast<uint32_t>(value.size() + 1));
+    CByteWriter(data).Utf16z(value);
+    return Write(name, RC_REG_SZ, data);
 }
 
 bool CRegistry::SetNumber(const std::u16string& name, int32_t value)
 {
-    const auto number = static_cast<uint32_t>(value);
-    const std::vector<uint8_t> data = {
-        static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
-        static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
-    return Write(name, RC_REG_DWORD, data, kMaxNumberBytes);
+    std::vector<uint8_t> data;
+    CByteWriter(data).U32(static_cast<uint32_t>(value));
+    return Write(name, RC_REG_DWORD, data);
 }
 
 bool CRegistry::SetStringList(const std::u16string& name, const std::vector<std::u16string>& list)
 {
-    const std::vector<uint8_t> data = EncodeStringList(list);
-    return Write(name, RC_REG_BINARY, data, static_cast<uint32_t>(data.size()));
+    return Write(name, RC_REG_BINARY, EncodeStringList(list));
 }
 
 bool CRegistry::DeleteValue(const std::u16string& name)

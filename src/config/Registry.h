@@ -9,8 +9,8 @@
 constexpr int32_t RC_ERROR_INVALID_DATA = 13;
 
 // One open key below the current user's hive at a time, with typed reads and writes of its
-// values. Every operation records its result code; reads and writes also record the value's
-// type and size. The key is closed by CloseKey, by opening another one, or by the destructor.
+// values. Every operation records its result code. The key is closed by CloseKey, by opening
+// another one, or by the destructor.
 class CRegistry {
 public:
     // Largest values GetString and GetNumber accept; anything bigger is refused.
@@ -22,9 +22,7 @@ public:
     CRegistry& operator=(const CRegistry&) = delete;
     virtual ~CRegistry();
 
-    // Opens an existing key without recording its path.
-    bool TryOpenKey(const std::u16string& path);
-    // Records the path, then opens an existing key.
+    // Opens an existing key.
     bool OpenKey(const std::u16string& path);
     // Opens the key, creating it (and any missing parents) when it does not exist.
     bool CreateKey(const std::u16string& path);
@@ -47,20 +45,14 @@ public:
 
     bool IsOpen() const { return m_key != 0; }
     int32_t GetResult() const { return m_result; }
-    uint32_t GetType() const { return m_type; }
-    uint32_t GetSize() const { return m_size; }
-    const std::u16string& GetKeyPath() const { return m_keyPath; }
 
 private:
     bool Open(const std::u16string& path, bool create);
-    // Reads the value into `data`, recording result, type and size; fails without an open key.
-    bool Query(const std::u16string& name, std::vector<uint8_t>& data);
-    bool Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data, uint32_t size);
+    // Reads the value and its type, recording the result; fails without an open key.
+    bool Query(const std::u16string& name, uint32_t& type, std::vector<uint8_t>& data);
+    bool Write(const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data);
 
     IRegistryBackend& m_backend;
     int32_t m_result = RC_ERROR_SUCCESS;
-    uint32_t m_type = 0;
-    uint32_t m_size = 0;  // bytes; characters (with the terminator) for strings written
     IRegistryBackend::Key m_key = 0;
-    std::u16string m_keyPath;
 };

@@ -21,12 +21,12 @@ constexpr char16_t kNoSplashArgument[] = u" /NOSPLASH";
 constexpr char16_t kProfileFolder[] = u"Profiles\\";
 constexpr char16_t kProfilePattern[] = u"*.ini";
 
-// Opens the settings key, creating it on first start; the open that follows records its path.
+// Opens the settings key, creating it on first start; a key just created is opened as on
+// every other start.
 bool OpenSettingsKey(CRegistry& registry)
 {
-    if (!registry.TryOpenKey(kSettingsKeyPath) && !registry.CreateKey(kSettingsKeyPath))
-        return false;
-    return registry.OpenKey(kSettingsKeyPath);
+    return registry.OpenKey(kSettingsKeyPath) ||
+           (registry.CreateKey(kSettingsKeyPath) && registry.OpenKey(kSettingsKeyPath));
 }
 
 }  // namespace
@@ -135,7 +135,7 @@ bool CServerConfiguration::DisableProfile(const std::u16string& path)
 bool CServerConfiguration::IsStartAtLogonEnabled() const
 {
     CRegistry registry(m_registry);
-    return registry.TryOpenKey(kRunKeyPath) && registry.ValueExists(kRunValueName);
+    return registry.OpenKey(kRunKeyPath) && registry.ValueExists(kRunValueName);
 }
 
 bool CServerConfiguration::SetStartAtLogon(bool enabled, const std::u16string& executablePath)
@@ -143,12 +143,12 @@ bool CServerConfiguration::SetStartAtLogon(bool enabled, const std::u16string& e
     CRegistry registry(m_registry);
     if (!enabled) {
         // No Run key or no entry: start at log-on is already off.
-        if (!registry.TryOpenKey(kRunKeyPath))
+        if (!registry.OpenKey(kRunKeyPath))
             return registry.GetResult() == RC_ERROR_FILE_NOT_FOUND;
         return registry.DeleteValue(kRunValueName) || registry.GetResult() == RC_ERROR_FILE_NOT_FOUND;
     }
 
-    if (!registry.TryOpenKey(kRunKeyPath) && !registry.CreateKey(kRunKeyPath))
+    if (!registry.OpenKey(kRunKeyPath) && !registry.CreateKey(kRunKeyPath))
         return false;
     // Quoted, so that a path with blanks cannot be read as a shorter program plus arguments.
     return registry.SetString(kRunValueName, u"\"" + executablePath + u"\"" + kNoSplashArgument);

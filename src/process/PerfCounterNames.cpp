@@ -1,9 +1,9 @@
 #include "process/PerfCounterNames.h"
 
 #include "text/AsciiText.h"
+#include "text/LittleEndian.h"
 
 namespace {
-
 
 // Only a plain decimal number is an index: anything else means the list is out of step, and
 // handing such text to the performance-data query would ask for some other data.
@@ -28,22 +28,10 @@ bool ParseIndex(const std::u16string& text, uint32_t& index)
 CPerfCounterNames CPerfCounterNames::Parse(const uint8_t* data, size_t size)
 {
     CPerfCounterNames names;
-    if (data == nullptr)
-        return names;
-
-    const size_t units = size / 2;
-    size_t unit = 0;
+    CByteReader reader(data, size);
     std::u16string previous;
-    std::u16string current;
-    while (unit < units) {
-        current.clear();
-        while (unit < units) {
-            const char16_t c = static_cast<char16_t>(data[2 * unit] | (data[2 * unit + 1] << 8));
-            ++unit;
-            if (c == 0)
-                break;
-            current.push_back(c);
-        }
+    while (reader.Remaining() >= 2) {
+        std::u16string current = reader.Utf16z();
         if (current.empty())
             break;
 
@@ -54,7 +42,7 @@ CPerfCounterNames CPerfCounterNames::Parse(const uint8_t* data, size_t size)
             names.m_idProcessCounter = index;
             names.m_hasIdProcessCounter = true;
         }
-        previous.swap(current);
+        previous = std::move(current);
     }
     return names;
 }

@@ -1,5 +1,7 @@
 #include "process/PerfDataWalker.h"
 
+#include "text/LittleEndian.h"
+
 namespace {
 
 // Byte offsets in the platform's published layouts.
@@ -19,11 +21,11 @@ constexpr size_t kCounterBlockByteLength = 0; // PERF_COUNTER_BLOCK::ByteLength
 constexpr size_t kCounterBlockHeaderSize = 4; // sizeof(PERF_COUNTER_BLOCK)
 constexpr size_t kMaxNameLength = 259;
 
-// Little-endian reads that never leave the data; positions are sums that are checked for
-// overflow before they are formed.
-class CBoundedBytes {
+// Reads fields at offsets from positions in the data: every position is a sum that is checked
+// for overflow before it is formed, and every read stays inside the data.
+class COffsetReader {
 public:
-    CBoundedBytes(const uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
+    COffsetReader(const uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
 
     // base + delta, when it lies inside the data or exactly at its end.
     bool Advance(size_t base, size_t delta, size_t& position) const
@@ -37,25 +39,17 @@ public:
     bool ReadU32(size_t base, size_t offset, uint32_t& value) const
     {
         size_t at = 0;
-        if (!Advance(base, offset, at) || m_size - at < 4)
+        if (!Advance(base, offset, at))
             return false;
-        value = static_cast<uint32_t>(m_data[at]) | static_cast<uint32_t>(m_data[at + 1]) << 8 |
-                static_cast<uint32_t>(m_data[at + 2]) << 16 | static_cast<uint32_t>(m_data[at + 3]) << 24;
-        return true;
+        CByteReader reader(m_data, m_size, at);
+        value = reader.U32();
+        return !reader.RanPastEnd();
     }
 
     // Zero-terminated UTF-16LE text at `at`, cut at `maxLength` units and at the end of the data.
     std::u16string ReadText(size_t at, size_t maxLength) const
     {
-        std::u16string text;
-        while (text.size() < maxLength && at <= m_size && m_size - at >= 2) {
-            const char16_t c = static_cast<char16_t>(m_data[at] | (m_data[at + 1] << 8));
-            if (c == 0)
-                break;
-            text.push_back(c);
-            at += 2;
-        }
-        return text;
+        return CByteReader(m_data, m_size, at).Utf16z(maxLength);
     }
 
     bool HasSignature() const
@@ -77,7 +71,7 @@ private:
 
 // The counter offset of the first definition whose name index is `nameIndex`. Stops at the end
 // of the data, so a huge count costs no more than the data holds.
-bool FindCounterOffset(const CBoundedBytes& bytes, size_t definition, uint32_t count, uint32_t nameIndex,
+bool FindCounterOffset(const COffsetReader& bytes, size_t definition, uint32_t count, uint32_t nameIndex,
                        uint32_t& counterOffset)
 {
     for (uint32_t i = 0; i < count; ++i) {
@@ -97,7 +91,7 @@ bool FindCounterOffset(const CBoundedBytes& bytes, size_t definition, uint32_t c
 bool CPerfDataWalker::Walk(const uint8_t* data, size_t size, uint32_t idProcessCounter,
                            std::vector<CPerfProcessEntry>& entries)
 {
-    const CBoundedBytes bytes(data, size);
+    const COffsetReader bytes(data, size);
     if (!bytes.HasSignature())
         return false;
 

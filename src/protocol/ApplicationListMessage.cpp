@@ -2,18 +2,8 @@
 
 #include <utility>
 
-#include "appctl/AppMgr.h"
-
 CAppListEntry::CAppListEntry(uint32_t appId, uint16_t appType, std::u16string name, bool active)
     : m_appId(appId), m_appType(appType), m_name(std::move(name)), m_active(active)
-{
-}
-
-CAppListEntry::CAppListEntry(const CAppMgr& manager)
-    : m_appId(manager.GetWindow()),
-      m_appType(static_cast<uint16_t>(manager.GetAppType())),
-      m_name(manager.GetName()),
-      m_active(manager.IsActive())
 {
 }
 
@@ -49,7 +39,6 @@ const std::vector<uint8_t>& CRCMsgApplicationList::Encode()
         bodyLength = next;
         ++count;
     }
-    m_encodedCount = count;
 
     CByteWriter writer = StartBody(bodyLength);
     writer.U8(static_cast<uint8_t>(count));

@@ -5,19 +5,11 @@
 
 #include "protocol/RCMsg.h"
 
-class CAppMgr;
-
-// One application offered to the phone.
+// One application offered to the phone, as the code that keeps the applications fills it in.
 class CAppListEntry {
 public:
     CAppListEntry() = default;
     CAppListEntry(uint32_t appId, uint16_t appType, std::u16string name, bool active);
-    explicit CAppListEntry(const CAppMgr& manager);
-    virtual ~CAppListEntry() = default;
-    CAppListEntry(const CAppListEntry&) = default;
-    CAppListEntry& operator=(const CAppListEntry&) = default;
-    CAppListEntry(CAppListEntry&&) = default;
-    CAppListEntry& operator=(CAppListEntry&&) = default;
 
     // Wire form: id u32, type u16, active u8, name UTF-16LE with terminator.
     size_t GetWireSize() const { return 2 * m_name.size() + 9; }
@@ -41,11 +33,6 @@ public:
 
     const std::vector<uint8_t>& Encode() override;
 
-    const std::vector<CAppListEntry>& GetEntries() const { return m_entries; }
-    // How many entries the last Encode put on the wire.
-    size_t GetEncodedCount() const { return m_encodedCount; }
-
 private:
     std::vector<CAppListEntry> m_entries;
-    size_t m_encodedCount = 0;
 };

@@ -10,6 +10,16 @@
 #include "protocol/RCMsg.h"
 #include "protocol/UIEventMessages.h"
 
+namespace {
+
+// The whole frame's size from its header: type, then the body length.
+size_t FrameSize(const uint8_t* header)
+{
+    return RC_HEADER_SIZE + CByteReader(header, RC_HEADER_SIZE, 1).U16();
+}
+
+}  // namespace
+
 CMessageFramer::CMessageFramer()
 {
     Reset();
@@ -75,7 +85,7 @@ void CMessageFramer::Feed(const uint8_t* data, size_t size, IMessageSink& sink)
         if (m_headerCount == 0 && size - p >= RC_HEADER_SIZE) {
             // Nothing pending: a message that lies wholly in these bytes is built in place.
             const uint8_t type = data[p];
-            const size_t total = RC_HEADER_SIZE + (data[p + 1] | (data[p + 2] << 8));
+            const size_t total = FrameSize(data + p);
             if (!IsKnownType(type)) {
                 p = size;
                 message = BuildMessage(type, nullptr, 0);
@@ -92,7 +102,7 @@ void CMessageFramer::Feed(const uint8_t* data, size_t size, IMessageSink& sink)
                 return;
 
             const uint8_t type = m_header[0];
-            const size_t total = RC_HEADER_SIZE + (m_header[1] | (m_header[2] << 8));
+            const size_t total = FrameSize(m_header);
             if (IsKnownType(type)) {
                 if (m_frameCount == 0) {
                     m_frame.resize(total);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "protocol/ByteOrder.h"
+#include "text/LittleEndian.h"
 
 // Message type codes.
 constexpr uint8_t RC_MSG_CONNECT = 1;
@@ -36,11 +36,6 @@ public:
 
     virtual const std::vector<uint8_t>& Encode();
     virtual void Decode() {}
-
-    // The array must already hold at least the header.
-    void WriteHeader(uint8_t type, uint16_t length);
-    // Takes the body length from the bytes only when their type byte is this message's type.
-    void ReadHeader();
 
     // Count is 16 bits wide; check GetEncodedSize against RC_MAX_MESSAGE_SIZE before sending.
     const uint8_t* GetBytes(uint16_t& size) const;

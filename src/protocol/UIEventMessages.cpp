@@ -52,7 +52,7 @@ void CRCMsgUIEventEditBox::Decode()
         return;
     CByteReader reader = BodyReader();
     m_controlId = reader.U16();
-    m_text = reader.Narrow(CountOrZero(m_length - 4));
+    m_text = reader.Latin1(CountOrZero(m_length - 4));
 }
 
 CRCMsgUIEventListBox::CRCMsgUIEventListBox(uint16_t controlId, uint8_t selectedIndex, std::u16string text)

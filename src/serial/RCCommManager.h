@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "serial/DataBuffer.h"
-#include "protocol/MessageFramer.h"
-#include "protocol/MessageSink.h"
 #include "serial/RetryDelay.h"
 #include "serial/WriteStallWatch.h"
 

@@ -148,7 +148,8 @@ bool CSession::FillApplicationList(std::vector<CAppListEntry>& entries, bool onl
             ReleaseHeldInput();
     }
     for (int index = 0; const CAppMgr* manager = m_list.GetAt(index); ++index)
-        entries.emplace_back(*manager);
+        entries.emplace_back(manager->GetWindow(), static_cast<uint16_t>(manager->GetAppType()), manager->GetName(),
+                             manager->IsActive());
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "action/ActionSequence.h"
 #include "appctl/ActionPlayer.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "config/IniFile.h"
 #include "platform/FileSystem.h"
 #include "protocol/PhoneKeys.h"
+#include "text/TextCodec.h"
 
 namespace {
 

@@ -166,7 +166,8 @@ public:
     }
     bool FillApplicationList(std::vector<CAppListEntry>& entries, bool) override
     {
-        entries.emplace_back(m_manager);
+        entries.emplace_back(m_manager.GetWindow(), static_cast<uint16_t>(m_manager.GetAppType()), m_manager.GetName(),
+                             m_manager.IsActive());
         entries.emplace_back(0x20, APPTYPE_POWERPOINT, u"Deck", false);
         return true;
     }

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "config/IniFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriter.h"
+#include "text/TextCodec.h"
 
 // Files in memory that can be read, listed, written and removed, under Windows paths compared
 // without regard to case. Writes and removals can be made to fail with a cause; a failed write

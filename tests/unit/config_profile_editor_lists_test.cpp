@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "appctl/ActionSequence.h"
+#include "action/ActionSequence.h"
 #include "config/EditorLists.h"
 #include "config/SelectionRecord.h"
 

@@ -1,9 +1,20 @@
-#include "protocol/ByteOrder.h"
+#include "text/LittleEndian.h"
+
+void CByteReader::Skip(size_t count)
+{
+    if (count > Remaining()) {
+        m_ranPastEnd = true;
+        count = Remaining();
+    }
+    m_pos += count;
+}
 
 uint8_t CByteReader::U8()
 {
-    if (m_pos == m_size)
+    if (m_pos == m_size) {
+        m_ranPastEnd = true;
         return 0;
+    }
     return m_data[m_pos++];
 }
 
@@ -26,21 +37,32 @@ std::u16string CByteReader::Utf16(size_t units)
     const size_t available = Remaining() / 2;
     const size_t count = units < available ? units : available;
     std::u16string text(count, u'\0');
-    for (size_t i = 0; i < count; ++i) {
-        const uint8_t* unit = m_data + m_pos + 2 * i;
-        text[i] = static_cast<char16_t>(unit[0] | (unit[1] << 8));
-    }
-    Skip(units < available ? 2 * units : Remaining());
+    for (size_t i = 0; i < count; ++i)
+        text[i] = U16();
+    if (count < units)
+        Skip(SIZE_MAX);
     return text;
 }
 
-std::u16string CByteReader::Narrow(size_t count)
+std::u16string CByteReader::Utf16z(size_t maxUnits)
+{
+    std::u16string text;
+    while (text.size() < maxUnits && Remaining() >= 2) {
+        const char16_t unit = U16();
+        if (unit == 0)
+            break;
+        text.push_back(unit);
+    }
+    return text;
+}
+
+std::u16string CByteReader::Latin1(size_t count)
 {
     const size_t n = count < Remaining() ? count : Remaining();
     std::u16string text(n, u'\0');
     for (size_t i = 0; i < n; ++i)
         text[i] = m_data[m_pos + i];
-    Skip(n);
+    Skip(count);
     return text;
 }
 
@@ -50,7 +72,7 @@ std::vector<uint8_t> CByteReader::BytesPadded(size_t count)
     std::vector<uint8_t> bytes(count, 0);
     for (size_t i = 0; i < n; ++i)
         bytes[i] = m_data[m_pos + i];
-    Skip(n);
+    Skip(count);
     return bytes;
 }
 
@@ -75,10 +97,15 @@ void CByteWriter::U32(uint32_t value)
     U16(static_cast<uint16_t>(value >> 16));
 }
 
-void CByteWriter::Utf16z(const std::u16string& text)
+void CByteWriter::Utf16(std::u16string_view text)
 {
     for (char16_t unit : text)
         U16(unit);
+}
+
+void CByteWriter::Utf16z(std::u16string_view text)
+{
+    Utf16(text);
     U16(0);
 }
 

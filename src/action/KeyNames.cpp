@@ -1,4 +1,4 @@
-#include "appctl/KeyNames.h"
+#include "action/KeyNames.h"
 
 #include "text/AsciiText.h"
 

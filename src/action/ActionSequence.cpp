@@ -1,10 +1,10 @@
-#include "appctl/ActionSequence.h"
+#include "action/ActionSequence.h"
 
 #include <cstdint>
 #include <limits>
 #include <string_view>
 
-#include "appctl/KeyNames.h"
+#include "action/KeyNames.h"
 #include "text/AsciiText.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "appctl/Action.h"
+#include "action/Action.h"
 
 // The parsed form of a key-mapping value such as "KEY(TAB,alt);MOUSE(BUTTON1)": the actions in
 // the order the value names them. A plain value: copies duplicate every action.

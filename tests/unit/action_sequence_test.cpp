@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "appctl/ActionSequence.h"
-#include "appctl/KeyNames.h"
+#include "action/ActionSequence.h"
+#include "action/KeyNames.h"
 
 namespace {
 
