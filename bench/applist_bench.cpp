@@ -6,9 +6,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include "../tests/unit/FakeInputSynth.h"
 #include "../tests/unit/FakeProcessList.h"
 #include "../tests/unit/FakeWindowSystem.h"
 #include "../tests/unit/TestProfiles.h"
+#include "appctl/ActionPlayer.h"
 #include "appctl/AppList.h"
 
 namespace {
@@ -66,7 +68,9 @@ struct Desktop {
     CFakeWindowSystem desktop;
     CFakeProcessListFactory processes;
     CAppList::ProfileSet profiles;
-    CAppList list{desktop, processes, profiles, nullptr};
+    CFakeInputSynth input;
+    CActionPlayer player{input, [] { return 10; }};
+    CAppList list{desktop, processes, player, profiles, nullptr};
 };
 
 int CountManagers(const CAppList& list)

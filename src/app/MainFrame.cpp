@@ -31,7 +31,6 @@ CMainFrame::CMainFrame() : m_protocolServer(m_serialPort, LoadResourceText(IDS_P
 
 CMainFrame::~CMainFrame()
 {
-    CActionPlayer::Install(nullptr);
     if (m_window) {
         ::DestroyWindow(m_window);
     }
@@ -172,7 +171,6 @@ bool CMainFrame::OnCreate()
     }
     m_trayIcon.SetDefaultMenuItem(ID_APP_CONFIGURE);
     m_timers.StartPeriodic("poll", kPollPeriodMilliseconds, [this] { OnPollTimer(); });
-    CActionPlayer::Install(&m_player);
     m_timers.StartPeriodic("pointer motion", kMotionPeriodMilliseconds, [this] { m_player.OnTick(); });
 
     // Profiles first, so that the settings' list of switched-off profiles applies to them.

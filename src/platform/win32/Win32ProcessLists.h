@@ -56,7 +56,11 @@ public:
 // performance data. Null only when memory runs out.
 std::unique_ptr<CProcessList> CreateProcessList();
 
+// Reads one process's executable with limited query access (which Windows grants for most
+// processes another user's or an elevated program runs, and which reads nothing of the
+// process's memory); the process lists are the fallback.
 class CWin32ProcessListFactory : public IProcessListFactory {
 public:
+    bool ReadExecutablePath(uint32_t pid, std::u16string& path) override;
     std::unique_ptr<CProcessList> CreateProcessList() override;
 };
