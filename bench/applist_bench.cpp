@@ -43,6 +43,8 @@ struct Desktop {
         for (int i = 0; i < kProcesses; ++i)
             processes.m_processes.emplace_back(4 * (i + 1), u"C:\\Program Files\\Vendor " + Number(i) +
                                                                 u"\\app" + Number(i) + u".exe");
+        // The Windows program reads each executable directly; the list is only its fallback.
+        processes.m_readable = processes.m_processes;
         // Four profiles of each kind; together they recognise about a quarter of the windows.
         for (int k = 0; k < 4; ++k) {
             const std::u16string classes = u"Dialog" + Number(k) + u", Frame" + Number(k);
