@@ -56,9 +56,9 @@ public:
 // performance data. Null only when memory runs out.
 std::unique_ptr<CProcessList> CreateProcessList();
 
-// Reads one process's executable with limited query access (which Windows grants for most
-// processes another user's or an elevated program runs, and which reads nothing of the
-// process's memory); the process lists are the fallback.
+// Reads one process's executable with limited query access, which reads nothing of the
+// process's memory and which Windows grants where it refuses the fuller access (elevated
+// programs, for one); the process lists are the fallback.
 class CWin32ProcessListFactory : public IProcessListFactory {
 public:
     bool ReadExecutablePath(uint32_t pid, std::u16string& path) override;
