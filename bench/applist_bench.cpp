@@ -6,9 +6,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include "../tests/unit/FakeInputSynth.h"
 #include "../tests/unit/FakeProcessList.h"
 #include "../tests/unit/FakeWindowSystem.h"
 #include "../tests/unit/TestProfiles.h"
+#include "appctl/ActionPlayer.h"
 #include "appctl/AppList.h"
 
 namespace {
@@ -41,6 +43,8 @@ struct Desktop {
         for (int i = 0; i < kProcesses; ++i)
             processes.m_processes.emplace_back(4 * (i + 1), u"C:\\Program Files\\Vendor " + Number(i) +
                                                                 u"\\app" + Number(i) + u".exe");
+        // The Windows program reads each executable directly; the list is only its fallback.
+        processes.m_readable = processes.m_processes;
         // Four profiles of each kind; together they recognise about a quarter of the windows.
         for (int k = 0; k < 4; ++k) {
             const std::u16string classes = u"Dialog" + Number(k) + u", Frame" + Number(k);
@@ -66,7 +70,9 @@ struct Desktop {
     CFakeWindowSystem desktop;
     CFakeProcessListFactory processes;
     CAppList::ProfileSet profiles;
-    CAppList list{desktop, processes, profiles, nullptr};
+    CFakeInputSynth input;
+    CActionPlayer player{input, [] { return 10; }};
+    CAppList list{desktop, processes, player, profiles, nullptr};
 };
 
 int CountManagers(const CAppList& list)

@@ -24,7 +24,6 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame()
 {
-    CActionPlayer::Install(nullptr);
     if (const HWND window = GetWindow()) {
         ::DestroyWindow(window);
     }
@@ -94,7 +93,6 @@ bool CMainFrame::OnCreate()
     if (!m_tray.Create(GetWindow(), kTrayCallbackMessage, ID_APP_CONFIGURE)) {
         return false;
     }
-    CActionPlayer::Install(&m_player);
     // Profiles first, so that the settings' list of switched-off profiles applies to them.
     m_settings.LoadProfiles();
     m_settings.LoadSettings();

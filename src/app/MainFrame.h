@@ -90,7 +90,7 @@ private:
     CPresentationShared m_presentationShared{m_timers, [this] { return m_session.GetSelected(); }};
     CPowerPointSource m_powerPointSource{MakePresentationContext()};
     // The profile array it reads is a member of the settings and outlives every reload.
-    CAppList m_appList{m_windowSystem, m_processLists, m_settings.GetProfiles(), &m_powerPointSource};
+    CAppList m_appList{m_windowSystem, m_processLists, m_player, m_settings.GetProfiles(), &m_powerPointSource};
     // Shared with the link's threads: an abandoned open may still be using it after an exit.
     const std::shared_ptr<ISerialPort> m_serialPort = std::make_shared<CWin32SerialPort>();
     CRCProtocolServer m_protocolServer;

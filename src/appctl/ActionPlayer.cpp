@@ -33,18 +33,6 @@ bool ToVirtualKey(int32_t code, uint8_t& vk)
     return vk != 0 && vk != 0xFF;
 }
 
-// Input of a player nobody installed: dropped.
-class CNoInput : public IInputSynth {
-public:
-    void KeyDown(uint8_t) override {}
-    void KeyUp(uint8_t) override {}
-    void MoveMouse(int32_t, int32_t) override {}
-    void ButtonDown(Button) override {}
-    void ButtonUp(Button) override {}
-};
-
-CActionPlayer* g_installed = nullptr;
-
 }  // namespace
 
 CActionPlayer::CActionPlayer(IInputSynth& input, SpeedSource mouseSpeed)
@@ -52,25 +40,7 @@ CActionPlayer::CActionPlayer(IInputSynth& input, SpeedSource mouseSpeed)
 {
 }
 
-CActionPlayer::~CActionPlayer()
-{
-    if (g_installed == this)
-        g_installed = nullptr;
-}
-
-void CActionPlayer::Install(CActionPlayer* player)
-{
-    g_installed = player;
-}
-
-CActionPlayer& CActionPlayer::GetInstance()
-{
-    if (g_installed != nullptr)
-        return *g_installed;
-    static CNoInput s_noInput;
-    static CActionPlayer s_idle(s_noInput, [] { return kDefaultMouseSpeed; });
-    return s_idle;
-}
+CActionPlayer::~CActionPlayer() = default;
 
 void CActionPlayer::Press(const CActionSequence& sequence, uint32_t /*window*/)
 {

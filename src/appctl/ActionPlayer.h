@@ -24,7 +24,7 @@ constexpr int32_t BUTTONS_LEFT_LATCHED = 4;  // held long enough to stay down fo
 // when it comes up; moves the pointer with acceleration while a direction is held; and latches
 // the left button when it has been held for about a second.
 //
-// The program has one player, made by the shell and installed for GetInstance. Everything,
+// The program has one player, made by the shell and handed to whoever plays input. Everything,
 // OnTick included, runs on the GUI thread; no locking.
 class CActionPlayer {
 public:
@@ -35,13 +35,6 @@ public:
     ~CActionPlayer();
     CActionPlayer(const CActionPlayer&) = delete;
     CActionPlayer& operator=(const CActionPlayer&) = delete;
-
-    // Makes the player the program's player (nullptr withdraws it). The caller keeps ownership;
-    // a player withdraws itself when destroyed.
-    static void Install(CActionPlayer* player);
-    // The installed player; before one is installed, a player whose input goes nowhere, so a
-    // caller never has to check.
-    static CActionPlayer& GetInstance();
 
     // The down half of every action, in order. The window is the controlled application's;
     // input goes to whichever window has the focus, so it is not used.

@@ -6,7 +6,7 @@
 #include "appctl/PresentationSource.h"
 #include "config/AppConfiguration.h"
 #include "platform/WindowSystem.h"
-#include "process/ProcessListFactory.h"
+#include "process/ExecutableLookup.h"
 
 namespace {
 
@@ -14,11 +14,22 @@ namespace {
 constexpr size_t kClassBufferLength = 100;
 constexpr size_t kTitleBufferLength = 300;
 
+// Whether the profile can tell a window only by its executable: a class list decides alone,
+// and a profile without an executable never looks at it.
+bool NeedsExecutable(const CAppConfiguration& profile)
+{
+    return profile.GetClassName().empty() && !profile.GetExecutable().empty();
+}
+
 }  // namespace
 
-CAppList::CAppList(IWindowSystem& windowSystem, IProcessListFactory& processes, const ProfileSet& profiles,
-                   IPresentationSource* presentation)
-    : m_windowSystem(windowSystem), m_processes(processes), m_profiles(profiles), m_presentation(presentation)
+CAppList::CAppList(IWindowSystem& windowSystem, IProcessListFactory& processes, CActionPlayer& player,
+                   const ProfileSet& profiles, IPresentationSource* presentation)
+    : m_windowSystem(windowSystem),
+      m_processes(processes),
+      m_player(player),
+      m_profiles(profiles),
+      m_presentation(presentation)
 {
 }
 
@@ -42,35 +53,30 @@ bool CAppList::Update(bool onlyIfChanged)
             m_windows.push_back(window);
     }
 
-    // One snapshot of the processes serves every window of this update.
-    std::unique_ptr<CProcessList> processes = m_processes.CreateProcessList();
-    if (processes)
-        processes->Refresh();
+    // Each process's executable is read at most once in this update.
+    CExecutableLookup executables(m_processes);
 
     for (uint32_t window : m_windows) {
-        std::u16string executable = ExecutableOf(window, processes.get());
-        const int profile = FindProfile(window, executable);
+        const int profile = FindProfile(window, executables);
         if (profile < 0)
             continue;
         const CAppConfiguration* config = m_profiles[profile].get();
         if (config->GetName() == kPresentationProfile)
-            AddPresentationEntries(window, executable);
+            AddPresentationEntries(window);
         else
-            m_apps.push_back(AppInfo{APPTYPE_GENERIC, window, std::move(executable), config});
+            m_apps.push_back(AppInfo{APPTYPE_GENERIC, window, config});
     }
 
     // Pop-up windows: only the first of each profile is offered, and never as the
     // presentation program.
     std::vector<bool> offered(m_profiles.size(), false);
     for (uint32_t window : m_popupWindows) {
-        std::u16string executable = ExecutableOf(window, processes.get());
-        const int profile = FindProfile(window, executable);
+        const int profile = FindProfile(window, executables);
         if (profile < 0 || offered[profile])
             continue;
         offered[profile] = true;
-        m_apps.push_back(AppInfo{APPTYPE_GENERIC, window, std::move(executable), m_profiles[profile].get()});
+        m_apps.push_back(AppInfo{APPTYPE_GENERIC, window, m_profiles[profile].get()});
     }
-    processes.reset();
 
     const uint32_t sum = WindowSum();
     if (onlyIfChanged && sum == m_lastWindowSum)
@@ -102,26 +108,25 @@ void CAppList::DeleteManagers()
     m_managers.clear();
 }
 
-std::u16string CAppList::ExecutableOf(uint32_t window, CProcessList* processes) const
-{
-    if (processes == nullptr)
-        return std::u16string();
-    const uint32_t pid = m_windowSystem.GetOwnerProcessId(window);
-    processes->Rewind();
-    while (const CProcess* process = processes->GetNext()) {
-        if (process->GetPid() == pid)
-            return process->GetExeName();
-    }
-    return std::u16string();
-}
-
-int CAppList::FindProfile(uint32_t window, const std::u16string& executable) const
+int CAppList::FindProfile(uint32_t window, CExecutableLookup& executables) const
 {
     const std::u16string className = m_windowSystem.GetWindowClass(window, kClassBufferLength);
     const std::u16string title = m_windowSystem.GetWindowTitle(window, kTitleBufferLength);
+    const std::u16string noExecutable;
+    const std::u16string* executable = nullptr;
     for (size_t i = 0; i < m_profiles.size(); ++i) {
         const CAppConfiguration& profile = *m_profiles[i];
-        if (profile.IsEnabled() && profile.Matches(className, executable, title))
+        if (!profile.IsEnabled())
+            continue;
+        // Without an executable a profile matches only by class or title; where it matches so,
+        // its executable would not change the answer.
+        if (profile.Matches(className, noExecutable, title))
+            return static_cast<int>(i);
+        if (!NeedsExecutable(profile))
+            continue;
+        if (executable == nullptr)
+            executable = &executables.Find(m_windowSystem.GetOwnerProcessId(window));
+        if (profile.Matches(className, *executable, title))
             return static_cast<int>(i);
     }
     return -1;
@@ -129,7 +134,7 @@ int CAppList::FindProfile(uint32_t window, const std::u16string& executable) con
 
 // The presentation program shows each open presentation as a document window of class
 // "mdiClass" inside its document area, the last "MDIClient" window among its descendants.
-void CAppList::AddPresentationEntries(uint32_t mainWindow, const std::u16string& executable)
+void CAppList::AddPresentationEntries(uint32_t mainWindow)
 {
     if (!m_windowSystem.EnumDescendants(mainWindow, m_childWindows))
         return;
@@ -145,7 +150,7 @@ void CAppList::AddPresentationEntries(uint32_t mainWindow, const std::u16string&
         return;
     for (uint32_t child : m_childWindows) {
         if (m_windowSystem.GetWindowClass(child, kClassBufferLength) == kDocumentClass)
-            m_apps.push_back(AppInfo{APPTYPE_POWERPOINT, child, executable, nullptr});
+            m_apps.push_back(AppInfo{APPTYPE_POWERPOINT, child, nullptr});
     }
 }
 
@@ -179,7 +184,7 @@ void CAppList::BuildManagers()
                 m_managers.push_back(std::move(manager));
             continue;
         }
-        auto manager = std::make_unique<CAppMgrGeneric>(m_windowSystem, app.m_hWnd, app.m_config->GetName());
+        auto manager = std::make_unique<CAppMgrGeneric>(m_windowSystem, m_player, app.m_hWnd, app.m_config->GetName());
         manager->LoadKeyMapping(app.m_config->GetKeyMapping());
         manager->SetBringToTop(app.m_config->GetBringToTop());
         manager->SetAutoRestore(app.m_config->GetAutoRestore());

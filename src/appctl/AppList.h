@@ -6,8 +6,9 @@
 
 #include "appctl/AppMgr.h"
 
+class CActionPlayer;
 class CAppConfiguration;
-class CProcessList;
+class CExecutableLookup;
 class IPresentationSource;
 class IProcessListFactory;
 class IWindowSystem;
@@ -22,14 +23,6 @@ public:
     // set may be reloaded between updates.
     using ProfileSet = std::vector<std::unique_ptr<CAppConfiguration>>;
 
-    // A recognised window of the last update.
-    struct AppInfo {
-        uint32_t m_appType = APPTYPE_GENERIC;
-        uint32_t m_hWnd = 0;
-        std::u16string m_executable;
-        const CAppConfiguration* m_config = nullptr;  // null for a presentation; valid only during the update
-    };
-
     // The profile name that marks the presentation program's main window, and the classes of
     // its document area and document windows. All compared exactly.
     static constexpr char16_t kPresentationProfile[] = u"PowerPoint";
@@ -37,9 +30,9 @@ public:
     static constexpr char16_t kDocumentClass[] = u"mdiClass";
 
     // `presentation` may be null: the presentation program is not there, and its documents get
-    // no managers.
-    CAppList(IWindowSystem& windowSystem, IProcessListFactory& processes, const ProfileSet& profiles,
-             IPresentationSource* presentation);
+    // no managers. The player plays the keys of every profile's manager.
+    CAppList(IWindowSystem& windowSystem, IProcessListFactory& processes, CActionPlayer& player,
+             const ProfileSet& profiles, IPresentationSource* presentation);
     virtual ~CAppList();
     CAppList(const CAppList&) = delete;
     CAppList& operator=(const CAppList&) = delete;
@@ -55,15 +48,23 @@ public:
     void DeleteManagers();
 
 private:
-    std::u16string ExecutableOf(uint32_t window, CProcessList* processes) const;
-    // The index of the first enabled profile that recognises the window, or -1.
-    int FindProfile(uint32_t window, const std::u16string& executable) const;
-    void AddPresentationEntries(uint32_t mainWindow, const std::u16string& executable);
+    // A recognised window of the last update.
+    struct AppInfo {
+        uint32_t m_appType = APPTYPE_GENERIC;
+        uint32_t m_hWnd = 0;
+        const CAppConfiguration* m_config = nullptr;  // null for a presentation; valid only during the update
+    };
+
+    // The index of the first enabled profile that recognises the window, or -1. The window's
+    // executable is looked up only when a profile that is asked needs it.
+    int FindProfile(uint32_t window, CExecutableLookup& executables) const;
+    void AddPresentationEntries(uint32_t mainWindow);
     uint32_t WindowSum() const;
     void BuildManagers();
 
     IWindowSystem& m_windowSystem;
     IProcessListFactory& m_processes;
+    CActionPlayer& m_player;
     const ProfileSet& m_profiles;
     IPresentationSource* m_presentation;
 

@@ -14,8 +14,9 @@ constexpr size_t kClassBufferLength = 1000;
 
 }  // namespace
 
-CAppMgrGeneric::CAppMgrGeneric(IWindowSystem& windowSystem, uint32_t window, std::u16string name)
-    : CAppMgr(window), m_windowSystem(windowSystem), m_name(std::move(name))
+CAppMgrGeneric::CAppMgrGeneric(IWindowSystem& windowSystem, CActionPlayer& player, uint32_t window,
+                               std::u16string name)
+    : CAppMgr(window), m_windowSystem(windowSystem), m_player(player), m_name(std::move(name))
 {
 }
 
@@ -42,13 +43,13 @@ void CAppMgrGeneric::KeyEvent(uint8_t kind, uint16_t keyCode)
             return;
         }
         m_withheld.erase(keyCode);
-        CActionPlayer::GetInstance().Press(found->second, m_hWnd);
+        m_player.Press(found->second, m_hWnd);
     } else if (kind == 1) {
         // A release is played even when the window has lost the front: what the press holds
         // down must come up. Only a press that was never played has nothing to release.
         if (m_withheld.erase(keyCode) != 0)
             return;
-        CActionPlayer::GetInstance().Release(found->second, m_hWnd);
+        m_player.Release(found->second, m_hWnd);
     }
 }
 

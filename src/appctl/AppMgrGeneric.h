@@ -8,6 +8,7 @@
 #include "appctl/AppMgr.h"
 #include "config/AppConfiguration.h"
 
+class CActionPlayer;
 class IWindowSystem;
 
 // The manager of an application that a profile describes: it plays the profile's action
@@ -18,7 +19,8 @@ public:
     // The class name of the desktop window, which is never activated or brought to the front.
     static constexpr char16_t kDesktopClass[] = u"Progman";
 
-    CAppMgrGeneric(IWindowSystem& windowSystem, uint32_t window, std::u16string name);
+    // The window system and the player are the program's; both outlive the manager.
+    CAppMgrGeneric(IWindowSystem& windowSystem, CActionPlayer& player, uint32_t window, std::u16string name);
 
     // Takes a copy of every sequence of a profile's key mapping, replacing what it held; the
     // profile may be reloaded or destroyed afterwards.
@@ -42,6 +44,7 @@ private:
     bool IsDesktop() const;
 
     IWindowSystem& m_windowSystem;
+    CActionPlayer& m_player;
     std::u16string m_name;
     std::unordered_map<uint32_t, CActionSequence> m_keyMap;
     std::unordered_set<uint16_t> m_withheld;  // keys whose press was not played

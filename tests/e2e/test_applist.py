@@ -82,6 +82,17 @@ class AppListTest(harness.ServerTestCase):
             self.expect_list([], "the target exited")
             self.assertEqual(self.phone.sync_barrier(), [])
 
+    def test_a_window_is_recognised_by_its_program_file(self):
+        with self.server(start=False) as s:
+            # The file name is compared in any case; a profile of another file matches nothing.
+            s.write_profile("ByFile.ini", harness.profile_text("ByFile", [("1", "KEY(A)")], executable="TARGET.exe"))
+            s.write_profile("Other.ini", harness.profile_text("Other", [("1", "KEY(A)")], executable="other.exe"))
+            target = s.start_target(class_name=TARGET_CLASS)
+            s.start_server()
+            self.phone = s.phone()
+            connect(self, self.phone)
+            self.assertEqual([(e["app_id"], e["name"]) for e in self.phone.request_list()], [(target.hwnd, "ByFile")])
+
 
 if __name__ == "__main__":
     unittest.main()

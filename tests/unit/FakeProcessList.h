@@ -36,10 +36,24 @@ private:
     int* m_refreshCount;
 };
 
-// Hands out a fresh CFakeProcessList of the current script per call, or null when told to
-// fail; counts lists made and refreshes across them.
+// Reads directly the executables of `m_readable` and refuses every other process; hands out
+// a fresh CFakeProcessList of `m_processes` per call, or null when told to fail. Records the
+// direct reads and counts lists made and refreshes across them.
 class CFakeProcessListFactory : public IProcessListFactory {
 public:
+    bool ReadExecutablePath(uint32_t pid, std::u16string& path) override
+    {
+        m_directReads.push_back(pid);
+        path.clear();
+        for (const auto& process : m_readable) {
+            if (process.first == pid) {
+                path = process.second;
+                return true;
+            }
+        }
+        return false;
+    }
+
     std::unique_ptr<CProcessList> CreateProcessList() override
     {
         ++m_created;
@@ -48,6 +62,8 @@ public:
         return std::make_unique<CFakeProcessList>(m_processes, m_refreshResult, &m_refreshes);
     }
 
+    FakeProcesses m_readable;
+    std::vector<uint32_t> m_directReads;
     FakeProcesses m_processes;
     bool m_refreshResult = true;
     bool m_fail = false;

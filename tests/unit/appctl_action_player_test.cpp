@@ -258,34 +258,6 @@ TEST(ActionPlayer, SpeedIsReadOnEveryTick)
                                         "move 0,10", "move 0,10", "move 0,36", "move 0,62"}));
 }
 
-TEST(ActionPlayer, ProgramWidePlayer)
-{
-    CFakeInputSynth other;
-    const CActionSequence keyA = Sequence(u"KEY(A)");
-    {
-        PlayerFixture f;
-        CActionPlayer::Install(&f.player);
-        EXPECT_EQ(&CActionPlayer::GetInstance(), &f.player);
-        CActionPlayer::GetInstance().Press(keyA, kWindow);
-        EXPECT_EQ(f.input.Events(), (Events{"key+ 0x41"}));
-
-        CActionPlayer::Install(nullptr);
-        EXPECT_NE(&CActionPlayer::GetInstance(), &f.player);
-        CActionPlayer::Install(&f.player);
-    }
-    // The destroyed player withdrew itself; the stand-in takes input without a crash.
-    CActionPlayer& idle = CActionPlayer::GetInstance();
-    idle.Press(keyA, kWindow);
-    idle.Release(keyA, kWindow);
-    idle.OnTick();
-
-    // Test players are independent of the installed one.
-    CActionPlayer mine(other, [] { return 100; });
-    mine.Press(keyA, kWindow);
-    EXPECT_EQ(other.Events(), (Events{"key+ 0x41"}));
-    EXPECT_NE(&CActionPlayer::GetInstance(), &mine);
-}
-
 }  // namespace
 
 // What the phone holds when it goes away is let go, the last pressed first; what is not held

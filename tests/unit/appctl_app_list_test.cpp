@@ -67,7 +67,7 @@ Lines Offered(const CAppList& list)
 
 struct ListFixture {
     explicit ListFixture(bool withPresentationProgram = true)
-        : list(desktop, processes, profiles, withPresentationProgram ? &presentation : nullptr)
+        : list(desktop, processes, player, profiles, withPresentationProgram ? &presentation : nullptr)
     {
     }
     void Add(const ProfileSpec& spec) { profiles.push_back(maker.Make(spec)); }
@@ -75,6 +75,8 @@ struct ListFixture {
     CTestProfiles maker;
     CFakeWindowSystem desktop;
     CFakeProcessListFactory processes;
+    CFakeInputSynth input;
+    CActionPlayer player{input, [] { return 10; }};
     CAppList::ProfileSet profiles;
     CFakePresentationSource presentation;
     CAppList list;
@@ -94,26 +96,85 @@ TEST(AppList, OffersVisibleTopLevelWindowsOfEnabledProfiles)
 
     ASSERT_TRUE(f.list.Update(false));
     EXPECT_EQ(Offered(f.list), (Lines{"0x10 Notes", "0x60 Notes"}));
-    EXPECT_EQ(f.processes.m_created, 1);
-    EXPECT_EQ(f.processes.m_refreshes, 1);
+    // Recognised by class alone: no process was looked at.
+    EXPECT_TRUE(f.processes.m_directReads.empty());
+    EXPECT_EQ(f.processes.m_created, 0);
 }
 
+// The same list whether each executable is read directly or, where that is refused, found in
+// the process list.
 TEST(AppList, RecognisesByClassExecutableAndTitle)
 {
-    ListFixture f;
-    f.Add({u"ByClass", u"Editor, Viewer"});
-    f.Add({u"ByExe", u"", u"calc.exe"});
-    f.Add({u"ByTitle", u"", u"", u"- Browser"});
-    f.processes.m_processes = {{0, u""}, {7, u"C:\\Windows\\System32\\calc.exe"}, {9, u"C:\\Apps\\browser.exe"}};
-    f.desktop.AddWindow(0x10, u"Viewer", u"", 3);
-    f.desktop.AddWindow(0x20, u"CalcFrame", u"Calculator", 7);
-    f.desktop.AddWindow(0x30, u"Frame", u"Home - Browser", 9);
-    // A window whose process is not listed still matches by title.
-    f.desktop.AddWindow(0x40, u"Frame", u"News - Browser", 1234);
-    f.desktop.AddWindow(0x50, u"CalcFrame", u"Calculator", 9);
+    const FakeProcesses running = {{0, u""}, {7, u"C:\\Windows\\System32\\calc.exe"}, {9, u"C:\\Apps\\browser.exe"}};
+    for (const bool direct : {true, false}) {
+        SCOPED_TRACE(direct ? "read directly" : "from the process list");
+        ListFixture f;
+        f.Add({u"ByClass", u"Editor, Viewer"});
+        f.Add({u"ByExe", u"", u"calc.exe"});
+        f.Add({u"ByTitle", u"", u"", u"- Browser"});
+        (direct ? f.processes.m_readable : f.processes.m_processes) = running;
+        f.desktop.AddWindow(0x10, u"Viewer", u"", 3);
+        f.desktop.AddWindow(0x20, u"CalcFrame", u"Calculator", 7);
+        f.desktop.AddWindow(0x30, u"Frame", u"Home - Browser", 9);
+        // A window whose process is not listed still matches by title.
+        f.desktop.AddWindow(0x40, u"Frame", u"News - Browser", 1234);
+        f.desktop.AddWindow(0x50, u"CalcFrame", u"Calculator", 9);
 
-    ASSERT_TRUE(f.list.Update(false));
-    EXPECT_EQ(Offered(f.list), (Lines{"0x10 ByClass", "0x20 ByExe", "0x30 ByTitle", "0x40 ByTitle"}));
+        ASSERT_TRUE(f.list.Update(false));
+        EXPECT_EQ(Offered(f.list), (Lines{"0x10 ByClass", "0x20 ByExe", "0x30 ByTitle", "0x40 ByTitle"}));
+    }
+}
+
+// A window's executable is read only when a profile asked about it can tell it by nothing
+// else, once per process and update; the process list is made only for processes whose
+// direct read was refused, once per update.
+TEST(AppList, ReadsAnExecutableOnlyWhereAProfileNeedsIt)
+{
+    struct Case {
+        const char* what;
+        std::vector<ProfileSpec> profiles;
+        FakeProcesses readable;
+        Lines offered;
+        std::vector<uint32_t> directReads;
+        int listsMade;
+    };
+    const ProfileSpec byExe{u"ByExe", u"", u"tool.exe"};
+    const ProfileSpec byExeOrTitle{u"ByExeOrTitle", u"", u"tool.exe", u"Tool"};
+    const ProfileSpec byClass{u"ByClass", u"ToolWnd"};
+    const ProfileSpec byClassAndExe{u"ClassDecides", u"OtherWnd", u"tool.exe"};
+    const FakeProcesses both = {{21, u"C:\\tool.exe"}, {22, u"D:\\TOOL.EXE"}};
+    const Case cases[] = {
+        {"class profile first", {byClass, byExe}, both, {"0x10 ByClass", "0x20 ByClass", "0x30 ByClass"}, {}, 0},
+        {"a class list decides alone", {byClassAndExe}, both, {}, {}, 0},
+        {"title matches first", {byExeOrTitle}, both, {"0x10 ByExeOrTitle", "0x20 ByExeOrTitle", "0x30 ByExeOrTitle"},
+         {}, 0},
+        {"read once per process", {byExe}, both, {"0x10 ByExe", "0x20 ByExe", "0x30 ByExe"}, {21, 22}, 0},
+        {"one process refused", {byExe}, {{21, u"C:\\tool.exe"}}, {"0x10 ByExe", "0x20 ByExe"}, {21, 22}, 1},
+        {"all refused: one list", {byExe}, {}, {"0x10 ByExe", "0x20 ByExe"}, {21, 22}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ListFixture f;
+        for (const ProfileSpec& spec : c.profiles)
+            f.Add(spec);
+        f.processes.m_readable = c.readable;
+        f.processes.m_processes = {{21, u"C:\\tool.exe"}, {22, u"C:\\other.exe"}};
+        f.desktop.AddWindow(0x10, u"ToolWnd", u"Tool", 21);
+        f.desktop.AddWindow(0x20, u"ToolWnd", u"Tool 2", 21);
+        f.desktop.AddPopup(0x30, u"ToolWnd", u"Tool", 22);
+        f.desktop.AddWindow(0x40, u"Frame", u"", 0);  // a window whose process is unknown
+
+        ASSERT_TRUE(f.list.Update(false));
+        EXPECT_EQ(Offered(f.list), c.offered);
+        EXPECT_EQ(f.processes.m_directReads, c.directReads);
+        EXPECT_EQ(f.processes.m_created, c.listsMade);
+        EXPECT_EQ(f.processes.m_refreshes, c.listsMade);
+
+        // The next update reads again: executables are not kept across updates.
+        f.processes.m_directReads.clear();
+        ASSERT_TRUE(f.list.Update(false));
+        EXPECT_EQ(f.processes.m_directReads, c.directReads);
+    }
 }
 
 TEST(AppList, FirstEnabledMatchingProfileWins)
@@ -150,9 +211,6 @@ TEST(AppList, OffersOnePopupPerProfileBesideItsOrdinaryWindows)
 
 TEST(AppList, ManagersCarryTheProfileSettings)
 {
-    CFakeInputSynth input;
-    CActionPlayer player(input, [] { return 10; });
-    CActionPlayer::Install(&player);
     ListFixture f;
     f.Add({u"Quiet", u"QuietWnd", u"", u"", {{u"1", u"KEY(A)"}}, true, /*bringToTop=*/false, false});
     f.Add({u"Loud", u"LoudWnd", u"", u"", {{u"1", u"KEY(B)"}}, true, true, /*autoRestore=*/false});
@@ -164,7 +222,7 @@ TEST(AppList, ManagersCarryTheProfileSettings)
     EXPECT_TRUE(f.desktop.m_calls.empty());
     f.list.GetAt(1)->KeyEvent(0, 0x0031);
     EXPECT_EQ(f.desktop.m_calls, Lines{"foreground 0x20"});
-    EXPECT_EQ(input.Events(), (Lines{"key+ 0x41", "key+ 0x42"}));
+    EXPECT_EQ(f.input.Events(), (Lines{"key+ 0x41", "key+ 0x42"}));
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(f.list.GetAt(i)->GetAppType(), APPTYPE_GENERIC);
         EXPECT_FALSE(f.list.GetAt(i)->IsActive());
@@ -239,7 +297,6 @@ TEST(AppList, FailedEnumerationKeepsTheManagers)
     EXPECT_FALSE(f.list.Update(true));
     EXPECT_EQ(f.list.GetAt(0), manager);
     EXPECT_EQ(f.list.GetAt(1), nullptr);
-    EXPECT_EQ(f.processes.m_created, 1);
 
     // The failed attempts did not disturb the change detection.
     f.desktop.m_failEnumeration = false;

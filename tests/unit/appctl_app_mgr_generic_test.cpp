@@ -26,7 +26,6 @@ struct ManagerFixture {
     explicit ManagerFixture(std::u16string windowClass = u"Notepad")
     {
         desktop.AddWindow(kWindow, std::move(windowClass), u"notes.txt - Notepad", 42);
-        CActionPlayer::Install(&player);
         const ProfileSpec spec{u"Notes", u"Notepad", u"", u"",
                                {{u"1", u"KEY(A)"},
                                 {u"Star", u"KEY(TAB,alt)"},
@@ -40,7 +39,7 @@ struct ManagerFixture {
     CFakeWindowSystem desktop;
     CFakeInputSynth input;
     CActionPlayer player{input, [] { return 10; }};
-    CAppMgrGeneric manager{desktop, kWindow, u"Notes"};
+    CAppMgrGeneric manager{desktop, player, kWindow, u"Notes"};
 };
 
 TEST(AppMgrGeneric, KeyEventsPlayTheMappingAndBringTheWindowForward)
@@ -212,8 +211,7 @@ TEST(AppMgrGeneric, KeyMappingIsACopyThatAReloadReplaces)
     desktop.AddWindow(kWindow, u"Notepad");
     CFakeInputSynth input;
     CActionPlayer player(input, [] { return 10; });
-    CActionPlayer::Install(&player);
-    CAppMgrGeneric manager(desktop, kWindow, u"Notes");
+    CAppMgrGeneric manager(desktop, player, kWindow, u"Notes");
     CTestProfiles profiles;
 
     auto profile = profiles.Make({u"Notes", u"Notepad", u"", u"", {{u"1", u"KEY(A)"}, {u"2", u"KEY(B)"}}});

@@ -41,7 +41,6 @@ class SessionTest : public ::testing::Test {
 protected:
     SessionTest()
     {
-        CActionPlayer::Install(&m_player);
         m_profiles.push_back(m_maker.Make({u"Notes", u"Notepad", u"", u"",
                                            {{u"1", u"KEY(C,ctrl)"}, {u"Left", u"MOUSE(LEFT)"},
                                             {u"Button", u"MOUSE(BUTTON1)"}},
@@ -55,7 +54,6 @@ protected:
         Phone(Hex("04 00 00"));
         m_port.TakeWritten();
     }
-    ~SessionTest() override { CActionPlayer::Install(nullptr); }
 
     // Hands the result of the link's current open to the server, as the main window would.
     void Settle()
@@ -94,7 +92,7 @@ protected:
     CFakeProcessListFactory m_processes;
     CFakeInputSynth m_input;
     CActionPlayer m_player{m_input, [] { return 10; }};
-    CAppList m_list{m_desktop, m_processes, m_profiles, nullptr};
+    CAppList m_list{m_desktop, m_processes, m_player, m_profiles, nullptr};
     CTestTimerService m_timers;
     std::shared_ptr<FakeSerialPort> m_portOwner = std::make_shared<FakeSerialPort>();
     FakeSerialPort& m_port = *m_portOwner;

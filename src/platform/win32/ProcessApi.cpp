@@ -19,6 +19,7 @@ CProcessApi::CProcessApi()
         m_process32First = Resolve<ProcessEntryFn>(m_kernelModule, "Process32FirstW");
         m_process32Next = Resolve<ProcessEntryFn>(m_kernelModule, "Process32NextW");
         m_toolHelpAvailable = m_createSnapshot != nullptr && m_process32First != nullptr && m_process32Next != nullptr;
+        m_queryFullProcessImageName = Resolve<QueryImageNameFn>(m_kernelModule, "QueryFullProcessImageNameW");
     }
 
     m_processStatusModule = ::GetModuleHandleW(L"PSAPI.DLL");

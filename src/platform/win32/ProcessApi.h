@@ -15,6 +15,7 @@ public:
     using EnumProcessesFn = BOOL(WINAPI*)(DWORD* ids, DWORD bytes, DWORD* bytesReturned);
     using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPWSTR name, DWORD size);
     using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
+    using QueryImageNameFn = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR name, DWORD* size);
 
     CProcessApi();
     ~CProcessApi();
@@ -28,6 +29,9 @@ public:
     EnumProcessesFn m_enumProcesses = nullptr;
     GetModuleFileNameExFn m_getModuleFileNameEx = nullptr;
     EnumProcessModulesFn m_enumProcessModules = nullptr;
+    // QueryFullProcessImageNameW (Vista on): the executable of a process opened with limited
+    // query access only.
+    QueryImageNameFn m_queryFullProcessImageName = nullptr;
     bool m_toolHelpAvailable = false;
     bool m_processStatusAvailable = false;
     HMODULE m_kernelModule = nullptr;

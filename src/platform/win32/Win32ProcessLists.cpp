@@ -25,6 +25,10 @@ static_assert(sizeof(PROCESSENTRY32W) == 556 && offsetof(PROCESSENTRY32W, szExeF
 #endif
 
 constexpr size_t kMaxProcessIds = 10000;
+// An executable path fits the first buffer unless it uses the long-path form, which the second
+// always holds.
+constexpr DWORD kImagePathChars = 1024;
+constexpr DWORD kLongImagePathChars = 32768;
 constexpr size_t kMaxModules = 2000;
 constexpr DWORD kModuleNameChars = 260;
 
@@ -198,6 +202,31 @@ std::unique_ptr<CProcessList> CreateProcessList()
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+}
+
+bool CWin32ProcessListFactory::ReadExecutablePath(uint32_t pid, std::u16string& path)
+{
+    path.clear();
+    if (pid == 0 || g_processApi.m_queryFullProcessImageName == nullptr)
+        return false;
+    const CUniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process)
+        return false;
+    for (const DWORD capacity : {kImagePathChars, kLongImagePathChars}) {
+        std::vector<wchar_t> name(capacity);
+        DWORD length = capacity;
+        if (g_processApi.m_queryFullProcessImageName(process.Get(), 0, name.data(), &length)) {
+            // The length excludes the terminator; a text the system says fills more than the
+            // buffer is not trusted.
+            if (length == 0 || length >= capacity)
+                return false;
+            path = as_u16(name.data(), length);
+            return true;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return false;
+    }
+    return false;
 }
 
 std::unique_ptr<CProcessList> CWin32ProcessListFactory::CreateProcessList()

@@ -56,7 +56,11 @@ public:
 // performance data. Null only when memory runs out.
 std::unique_ptr<CProcessList> CreateProcessList();
 
+// Reads one process's executable with limited query access, which reads nothing of the
+// process's memory and which Windows grants where it refuses the fuller access (elevated
+// programs, for one); the process lists are the fallback.
 class CWin32ProcessListFactory : public IProcessListFactory {
 public:
+    bool ReadExecutablePath(uint32_t pid, std::u16string& path) override;
     std::unique_ptr<CProcessList> CreateProcessList() override;
 };
