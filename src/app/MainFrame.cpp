@@ -37,7 +37,7 @@ CMainFrame::~CMainFrame()
     }
     if (m_oleInitialized) {
         // The program-wide automation reference must go before OLE does.
-        DisconnectPowerPoint();
+        m_powerPointConnection.Disconnect();
         ::OleUninitialize();
     }
 }
@@ -158,7 +158,7 @@ bool CMainFrame::OnCreate()
     // having them retried, which is how the server tells that it is busy.
     ::CoRegisterMessageFilter(nullptr, nullptr);
     CWin32AutomationConnector connector;
-    ConnectPowerPoint(connector);
+    m_powerPointConnection.Connect(connector);
 
     m_iconUnavailable.Load(IDI_STATE_UNAVAILABLE);
     m_iconWaiting.Load(IDI_STATE_WAITING);
@@ -318,7 +318,7 @@ void CMainFrame::ShutDown()
     m_protocolServer.SetApplicationManager(nullptr);
     m_appList.DeleteManagers();
     m_protocolServer.Stop();
-    DisconnectPowerPoint();
+    m_powerPointConnection.Disconnect();
     m_foregroundLock.Restore();
     m_trayIcon.Remove();
     CloseAllHelp();
@@ -475,7 +475,7 @@ bool CMainFrame::FillApplicationList(std::vector<CAppListEntry>& entries, bool o
 
 CPresentationContext CMainFrame::MakePresentationContext()
 {
-    CPresentationContext context{*this, m_presentationShared, m_windowSystem, m_input, m_player,
+    CPresentationContext context{m_powerPointConnection, *this, m_presentationShared, m_windowSystem, m_input, m_player,
                                  [this] { return m_settings.GetDisableScreensaver() != 0; }};
     context.m_notAvailableText = LoadResourceText(IDS_NOT_AVAILABLE);
     context.m_hiddenSlideText = LoadResourceText(IDS_HIDDEN_SLIDE);

@@ -22,6 +22,7 @@
 #include "platform/win32/Win32WindowSystem.h"
 #include "protocol/ProtocolOwner.h"
 #include "protocol/RCProtocolServer.h"
+#include "presentation/PowerPointConnection.h"
 #include "presentation/PowerPointSource.h"
 #include "presentation/PresentationShared.h"
 #include "presentation/PresentationShell.h"
@@ -117,8 +118,12 @@ private:
     CWin32WindowSystem m_windowSystem;
     CWin32ProcessListFactory m_processLists;
     CWin32TimerService m_timers;
+    CPowerPointConnection m_powerPointConnection;
     // Declared before the application list: its presentation managers refer to both.
-    CPresentationShared m_presentationShared{m_timers, [this] { return m_currentManager; }};
+    CPresentationShared m_presentationShared{m_timers, [this] {
+        if (m_currentManager)
+            m_currentManager->SendPendingData();
+    }};
     CPowerPointSource m_powerPointSource{MakePresentationContext()};
     // The profile array it reads is a member of the settings and outlives every reload.
     CAppList m_appList{m_windowSystem, m_processLists, m_settings.GetProfiles(), &m_powerPointSource};

@@ -52,9 +52,9 @@ protected:
         m_desktop.AddWindow(kOtherShowWindow, u"screenClass", u"PowerPoint Slide Show - [Other.ppt]");
         m_desktop.AddWindow(kFrameWindow, u"PPTFrameClass", u"Microsoft PowerPoint - [Talk.ppt]");
         m_desktop.AddWindow(kShowWindow, u"screenClass", u"PowerPoint Slide Show - [Talk.ppt]");
-        ConnectPowerPoint(m_fake);
+        m_connection.Connect(m_fake);
     }
-    ~PowerPointMgrTest() override { DisconnectPowerPoint(); }
+    ~PowerPointMgrTest() override { m_connection.Disconnect(); }
 
     CAppMgrPowerPoint& Make(const std::u16string& title = u"Talk.ppt")
     {
@@ -87,9 +87,15 @@ protected:
     CFakeAppDataSink m_sink;
     CTestTimerService m_timer;
     CAppMgr* m_current = nullptr;
-    CPresentationShared m_shared{m_timer, [this] { return m_current; }};
+    CPresentationShared m_shared{m_timer, [this] {
+                                     if (m_current)
+                                         m_current->SendPendingData();
+                                 }};
     bool m_holdOff = true;
-    CPresentationContext m_context{m_sink, m_shared, m_desktop, m_input, m_player, [this] { return m_holdOff; }};
+    CPowerPointConnection m_connection;
+    CPresentationContext m_context{m_connection, m_sink,   m_shared,
+                                   m_desktop,    m_input,  m_player,
+                                   [this] { return m_holdOff; }};
     std::unique_ptr<CAppMgrPowerPoint> m_manager;
 };
 
@@ -119,14 +125,14 @@ TEST_F(PowerPointMgrTest, BindsToTheLongestPresentationNameInTheTitle)
         CFakePowerPoint fake;
         for (const std::u16string& name : c.names)
             fake.AddPresentation(name);
-        ASSERT_TRUE(ConnectPowerPoint(fake));
+        ASSERT_TRUE(m_connection.Connect(fake));
         const auto manager = CAppMgrPowerPoint::Create(m_context, kDocument, c.title);
         ASSERT_NE(manager, nullptr);
         EXPECT_EQ(manager->GetName(), c.key);
         EXPECT_EQ(manager->GetAppData().GetShowName(), c.showName);
         EXPECT_EQ(manager->GetAppType(), 16u);
         EXPECT_EQ(manager->GetWindow(), kDocument);
-        DisconnectPowerPoint();
+        m_connection.Disconnect();
     }
 }
 
@@ -148,7 +154,7 @@ TEST_F(PowerPointMgrTest, SourceMakesNoManagerWhenThePresentationsCannotBeRead)
         m_fake.FailNext(object, id, EInvokeKind::PropertyGet);
         EXPECT_EQ(source.CreateManager(kDocument, u"Talk.ppt"), nullptr) << FakeObjectName(object);
     }
-    DisconnectPowerPoint();
+    m_connection.Disconnect();
     EXPECT_EQ(source.CreateManager(kDocument, u"Talk.ppt"), nullptr);
     EXPECT_FALSE(source.IsBusy());
 }
@@ -379,11 +385,11 @@ TEST_F(PowerPointMgrTest, PointerCodesMoveThePointer)
         EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
     }
     // Without the program the pointer still moves; while it is busy the key is ignored.
-    DisconnectPowerPoint();
+    m_connection.Disconnect();
     manager.KeyEvent(0, 0xFF02);
     EXPECT_EQ(m_player.GetDirection(), DIRECTION_RIGHT);
     manager.KeyEvent(1, 0xFF02);
-    ConnectPowerPoint(m_fake);
+    m_connection.Connect(m_fake);
     m_fake.SetBusy(true);
     manager.KeyEvent(0, 0xFF03);
     EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
@@ -425,13 +431,13 @@ TEST_F(PowerPointMgrTest, BurstOfKeysSendsOneRecordAfterTheLast)
 TEST_F(PowerPointMgrTest, SharedStateCancelsItsPendingNotification)
 {
     {
-        CPresentationShared shared(m_timer, [] { return nullptr; });
+        CPresentationShared shared(m_timer, [] {});
         shared.RestartNotification();
         EXPECT_TRUE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     }
     EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     {
-        CPresentationShared shared(m_timer, [] { return nullptr; });
+        CPresentationShared shared(m_timer, [] {});
     }
     EXPECT_EQ(m_timer.m_stops, 1);
 }
@@ -706,7 +712,7 @@ TEST_F(PowerPointMgrTest, SlidesAddedAfterTheRefreshHaveNoNotes)
 TEST_F(PowerPointMgrTest, WithoutTheProgramOnlyThePointerWorks)
 {
     CAppMgrPowerPoint& manager = Make();
-    DisconnectPowerPoint();
+    m_connection.Disconnect();
     manager.SetActive(true, true);
     manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
     manager.OnListBox(1, 1, u"");
@@ -715,13 +721,15 @@ TEST_F(PowerPointMgrTest, WithoutTheProgramOnlyThePointerWorks)
     EXPECT_TRUE(m_sink.m_sent.empty());
     EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     EXPECT_TRUE(m_desktop.m_calls.empty());
-    ConnectPowerPoint(m_fake);
+    m_connection.Connect(m_fake);
 }
 
 // ---- cost
 
 // Automation calls each phone action makes, show running and the selection done: each call
-// is a round trip to the program, so these are the figures of the key path.
+// is a round trip to the program, so these are the figures of the key path. Each operation
+// looks the presentation (2 calls) and its show (2) up once; a navigation press asks no busy
+// probe of its own, a release asks only that.
 TEST_F(PowerPointMgrTest, AutomationCallsPerAction)
 {
     struct Case {
@@ -731,16 +739,16 @@ TEST_F(PowerPointMgrTest, AutomationCallsPerAction)
     };
     using M = CAppMgrPowerPoint;
     const Case cases[] = {
-        {"Left", [](M& m) { m.KeyEvent(0, M::kKeyLeft); }, 13},
-        {"Right", [](M& m) { m.KeyEvent(0, M::kKeyRight); }, 18},
-        {"Up", [](M& m) { m.KeyEvent(0, M::kKeyUp); }, 13},
-        {"Down", [](M& m) { m.KeyEvent(0, M::kKeyDown); }, 13},
-        {"Clear", [](M& m) { m.KeyEvent(0, M::kKeyClear); }, 11},
-        {"list-box jump", [](M& m) { m.OnListBox(1, 3, u""); }, 19},
+        {"Left", [](M& m) { m.KeyEvent(0, M::kKeyLeft); }, 6},
+        {"Right press and release", [](M& m) { m.KeyEvent(0, M::kKeyRight); m.KeyEvent(1, M::kKeyRight); }, 8},
+        {"Up", [](M& m) { m.KeyEvent(0, M::kKeyUp); }, 6},
+        {"Down", [](M& m) { m.KeyEvent(0, M::kKeyDown); }, 6},
+        {"Clear", [](M& m) { m.KeyEvent(0, M::kKeyClear); }, 5},
+        {"list-box jump", [](M& m) { m.OnListBox(1, 3, u""); }, 11},
         {"pen", [](M& m) { m.OnButton(2, 1); }, 5},
         {"pointer code", [](M& m) { m.KeyEvent(0, 0xFF01); }, 1},
-        {"poll, no change", [](M& m) { m.Poll(); }, 6},
-        {"poll, slide changed at the PC", [this](M& m) { Talk().m_position = 4; m.Poll(); }, 13},
+        {"poll, no change", [](M& m) { m.Poll(); }, 5},
+        {"poll, slide changed at the PC", [this](M& m) { Talk().m_position = 4; m.Poll(); }, 5},
     };
     for (const Case& c : cases) {
         CAppMgrPowerPoint& manager = Selected(2);
@@ -752,26 +760,31 @@ TEST_F(PowerPointMgrTest, AutomationCallsPerAction)
     }
 }
 
-// The full refresh of N slides, each with a title and notes: 15 + 21 N calls with the show
-// running, 5 more when it has to be started.
+// The full refresh of N slides, each with a title and notes: 8 + 18 N calls with the show
+// running, 5 more when it has to be started, and 2 more (the show looked up again) when the
+// walk took more than one step.
 TEST_F(PowerPointMgrTest, AutomationCallsOfTheFullRefresh)
 {
-    for (int slides : {1, 2, 10}) {
+    for (int slides : {1, 2, 10, 25}) {
         CFakePowerPoint fake;
         std::vector<CFakeSlide> deck;
         for (int i = 0; i < slides; ++i)
             deck.push_back(CFakeSlide::Titled(u"T", u"N"));
         fake.AddPresentation(u"Talk.ppt", deck);
-        ConnectPowerPoint(fake);
+        m_connection.Connect(fake);
         const auto manager = CAppMgrPowerPoint::Create(m_context, kDocument, u"Talk.ppt");
+        const size_t steps = slides > CAppMgrPowerPoint::kSlidesPerStep ? 2 : 0;
         fake.ClearCalls();
         manager->SetActive(true, true);
-        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(20 + 21 * slides)) << slides;
+        m_timer.Advance(1000);
+        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(13 + 18 * slides) + steps) << slides;
         fake.ClearCalls();
         manager->SetActive(true, true);
-        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(15 + 21 * slides)) << slides;
+        m_timer.Advance(1000);
+        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(8 + 18 * slides) + steps) << slides;
         // Every object handed out went back, but the connection's own application.
         EXPECT_EQ(fake.LiveObjects(), 1u);
+        m_connection.Disconnect();
     }
 }
 
