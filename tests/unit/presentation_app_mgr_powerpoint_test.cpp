@@ -267,6 +267,101 @@ TEST_F(PowerPointMgrTest, RefreshCleansTitlesAndNotes)
     EXPECT_EQ(m_sink.m_sent[1].m_titles, (Titles{u"PlanA B", u"", u"(Hidden slide)", u"End"}));
 }
 
+// A presentation longer than one step is read over timer ticks. Whatever reaches the manager
+// in between, the phone gets no record until the walk is done, and then one whole record that
+// tells the show as it stands; keys still navigate meanwhile.
+TEST_F(PowerPointMgrTest, LongRefreshIsReadOverTicksAndSentWhole)
+{
+    constexpr int kSlides = 25;
+    std::vector<CFakeSlide> deck;
+    for (int i = 1; i <= kSlides; ++i) {
+        const std::u16string n(1, static_cast<char16_t>(u'@' + i));
+        deck.push_back(CFakeSlide::Titled(u"T" + n, u"N" + n));
+    }
+    using M = CAppMgrPowerPoint;
+    struct Case {
+        const char* what;
+        std::function<void(M&)> between;  // after the first step
+        size_t records;                    // the refresh's, and a notification's after it
+        uint16_t current;
+        int32_t total = kSlides;
+    };
+    const Case cases[] = {
+        {"nothing", [](M&) {}, 1, 0},
+        {"a poll and a notification", [](M& m) { m.Poll(); m.SendPendingData(); }, 1, 0},
+        {"Right", [](M& m) { m.KeyEvent(0, M::kKeyRight); m.KeyEvent(1, M::kKeyRight); }, 2, 1},
+        {"list-box jump", [](M& m) { m.OnListBox(1, 19, u""); }, 2, 19},
+        {"show ended at the PC", [this](M&) { Talk().EndShow(); }, 1, 0},
+        {"slides deleted at the PC", [this](M&) { Talk().m_slides.resize(15); }, 1, 0},
+        {"deselected", [](M& m) { m.SetActive(false, true); }, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Talk().m_slides = deck;
+        Talk().EndShow();
+        Forget();
+        CAppMgrPowerPoint& manager = Make();
+        manager.SetActive(true, true);
+        EXPECT_TRUE(manager.IsRefreshing());
+        EXPECT_EQ(m_fake.CountCalls(EFakeObject::Slides, 0, EInvokeKind::Method), 10u);
+        EXPECT_TRUE(m_sink.m_sent.empty());
+        c.between(manager);
+        EXPECT_TRUE(m_sink.m_sent.empty());
+        m_timer.Advance(2 * CAppMgrPowerPoint::kStepDelayMilliseconds);
+        EXPECT_FALSE(manager.IsRefreshing());
+        m_timer.Advance(1000);
+        ASSERT_EQ(m_sink.m_sent.size(), c.records);
+        const bool deleted = Talk().SlideCount() < kSlides;
+        for (const CSentSlideData& sent : m_sink.m_sent) {
+            EXPECT_TRUE(sent.m_wellFormed);
+            EXPECT_EQ(sent.m_showName, u"Talk");
+            EXPECT_EQ(sent.m_currentSlide, c.current);
+            EXPECT_EQ(sent.m_running, Talk().m_running);
+            ASSERT_EQ(sent.m_titles.size(), static_cast<size_t>(kSlides));
+            EXPECT_EQ(sent.m_titles[14], u"TO");
+            EXPECT_EQ(sent.m_titles[24], deleted ? u"" : u"TY");
+        }
+        if (c.records != 0 && Talk().m_running) {
+            const std::u16string notes = c.current == 19 ? u"NT" : c.current == 1 ? u"NB" : u"NA";
+            EXPECT_EQ(m_sink.m_sent[0].m_notes, notes);
+        }
+    }
+}
+
+// A program that stops answering halfway ends the refresh with the not-available record; a
+// manager that goes halfway takes its step timer with it.
+TEST_F(PowerPointMgrTest, RefreshCutShortSendsNotAvailableOrNothing)
+{
+    Talk().m_slides.assign(25, CFakeSlide::Titled(u"T", u"N"));
+    CAppMgrPowerPoint& manager = Make();
+    manager.SetActive(true, true);
+    m_fake.SetBusy(true);
+    m_timer.Advance(1000);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
+    EXPECT_EQ(m_sink.m_sent[0].m_totalSlides, 0);
+    EXPECT_FALSE(manager.IsRefreshing());
+    m_fake.SetBusy(false);
+
+    // A busy key halfway through ends the refresh just the same.
+    m_sink.m_sent.clear();
+    manager.SetActive(true, true);
+    m_fake.SetBusy(true);
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    m_fake.SetBusy(false);
+    m_timer.Advance(1000);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
+
+    m_sink.m_sent.clear();
+    manager.SetActive(true, true);
+    m_manager.reset();
+    m_current = nullptr;
+    EXPECT_EQ(m_timer.DueIn("slide refresh 0x00000310"), -1);
+    m_timer.Advance(1000);
+    EXPECT_TRUE(m_sink.m_sent.empty());
+}
+
 // ---- navigation
 
 TEST_F(PowerPointMgrTest, NavigationKeysMoveTheShowAndReportItHalfASecondLater)
