@@ -125,16 +125,17 @@ def recv_data(phone, app_id, limit=harness.EVENT_LIMIT):
     return msg, arrived
 
 
-# Calls of one step of the refresh follow each other closely; steps are at least
-# one timer tick (10 ms) apart.
-STEP_GAP_NS = 9_000_000
+# The refresh reads this many slides per step, one step per timer tick.
+SLIDES_PER_STEP = 10
 
 
 def steps(calls):
-    """The calls cut where they pause for a timer tick."""
-    out = []
+    """The refresh's calls cut into its steps: each step after the first begins
+    with the look-up of its first slide (slide 11, 21 and so on)."""
+    out = [[]]
     for call in calls:
-        if not out or call.ns - out[-1][-1].ns >= STEP_GAP_NS:
+        if (call.type == "Slides" and call.dispid == 0 and call.args and call.args[0][1] > 1
+                and (call.args[0][1] - 1) % SLIDES_PER_STEP == 0):
             out.append([])
         out[-1].append(call)
     return out
@@ -286,7 +287,7 @@ def run(args):
             held_calls.append(len(longest))
             step_counts.append(len(parts))
         print()
-        print("full refresh of a %d-slide presentation (%d selections; sent at once, no delay to subtract)"
+        print("full refresh of a %d-slide presentation (%d selections; sent once complete, no delay to subtract)"
               % (args.slides, args.refreshes))
         print("  phone select -> first data message %s" % summary(refresh))
         print("    first -> last automation call    %s" % summary(spans))

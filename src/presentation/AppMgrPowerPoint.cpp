@@ -443,7 +443,11 @@ void CAppMgrPowerPoint::StartRefresh(bool bringToFront)
 
 void CAppMgrPowerPoint::ContinueRefresh()
 {
-    CRefresh& refresh = *m_refresh;
+    // The step works on its own copy: while a call into the program waits for its answer, the
+    // GUI thread may handle a message that ends or restarts this refresh.
+    CRefresh refresh = *m_refresh;
+    const uint32_t generation = m_refreshGeneration;
+    const auto abandoned = [this, generation] { return generation != m_refreshGeneration; };
     const int32_t last = std::min(refresh.m_count, refresh.m_next + kSlidesPerStep - 1);
     for (; refresh.m_next <= last; ++refresh.m_next) {
         const int32_t i = refresh.m_next;
@@ -459,31 +463,42 @@ void CAppMgrPowerPoint::ContinueRefresh()
             break;
         }
         const bool hidden = slide.GetSlideShowTransition().GetHidden() != 0;
-        m_appData.SetSlideTitle(i - 1, hidden ? m_context.m_hiddenSlideText : ReadSlideTitle(slide));
-        m_notes[static_cast<size_t>(i - 1)] = CleanSlideNotes(ReadSlideNotes(slide));
+        std::u16string title = hidden ? m_context.m_hiddenSlideText : ReadSlideTitle(slide);
+        std::u16string notes = CleanSlideNotes(ReadSlideNotes(slide));
+        if (abandoned())
+            return;
+        m_appData.SetSlideTitle(i - 1, title);
+        m_notes[static_cast<size_t>(i - 1)] = std::move(notes);
     }
+    if (abandoned())
+        return;
     ++refresh.m_steps;
     if (refresh.m_next <= refresh.m_count) {
-        m_context.m_shared.GetTimer().StartOneShot(RefreshTimerName(), kStepDelayMilliseconds,
-                                                   [this] { Guarded([this] { if (m_refresh) ContinueRefresh(); }); });
+        *m_refresh = std::move(refresh);
+        m_context.m_shared.GetTimer().StartOneShot(RefreshTimerName(), kStepDelayMilliseconds, [this] {
+            Guarded([this] {
+                if (m_refresh)
+                    ContinueRefresh();
+            });
+        });
         return;
     }
+    m_refresh.reset();
     // The view of the first step still serves when the walk took no tick; after ticks the show
     // may have been ended or started meanwhile, so it is looked up again.
-    CRefresh done = std::move(refresh);
-    m_refresh.reset();
-    if (done.m_steps > 1) {
-        done.m_view = CSlideShowView();
-        GetSlideShowView(done.m_presentation, done.m_view, false);
+    if (refresh.m_steps > 1) {
+        refresh.m_view = CSlideShowView();
+        GetSlideShowView(refresh.m_presentation, refresh.m_view, false);
     }
     int32_t position = 0;
-    const bool running = !done.m_view.IsEmpty() && ReadPosition(done.m_presentation, done.m_view, position);
+    const bool running = !refresh.m_view.IsEmpty() && ReadPosition(refresh.m_presentation, refresh.m_view, position);
     SetShowState(running, position);
     SendData();
 }
 
 void CAppMgrPowerPoint::StopRefresh()
 {
+    ++m_refreshGeneration;
     if (!m_refresh)
         return;
     m_refresh.reset();

@@ -132,4 +132,6 @@ private:
     // Speaker notes of every slide from the last full refresh; element i belongs to slide i + 1.
     std::vector<std::u16string> m_notes;
     std::optional<CRefresh> m_refresh;
+    // Changes whenever a refresh ends or starts, so that a step finds out it was abandoned.
+    uint32_t m_refreshGeneration = 0;
 };
