@@ -12,10 +12,14 @@ call log stamps every automation call:
      a 20-slide presentation and on the 200-slide one (a 10 kB record);
   2. full refresh of a 200-slide presentation (a title and notes on every
      slide): phone select -> the first data message, over M selections. The
-     refresh sends at once (no 500 ms delay to subtract); the share inside the
-     double's calls (first to last call) and the calls it made;
+     refresh sends once complete (no 500 ms delay to subtract); the share inside
+     the double's calls (first to last call), the calls it made in all and per
+     slide, and its steps: the refresh reads a few slides per timer tick, and
+     the longest step (first to last call of one burst, and its calls) is how
+     long it holds the server's GUI thread at most;
   3. automation calls per key, from the call log: press and release of each
-     navigation key, a slide-list jump and the pen button.
+     navigation key, a slide-list jump and the pen button; in particular the
+     calls of one Right press and release.
 
 Both clocks are CLOCK_MONOTONIC_RAW: Wine's QueryPerformanceCounter reads it.
 Needs the Windows build (Quillant.exe, pptdouble.exe, pptclient.exe) and the
@@ -121,18 +125,42 @@ def recv_data(phone, app_id, limit=harness.EVENT_LIMIT):
     return msg, arrived
 
 
+# The refresh reads this many slides per step, one step per timer tick.
+SLIDES_PER_STEP = 10
+
+
+def steps(calls):
+    """The refresh's calls cut into its steps: each step after the first begins
+    with the look-up of its first slide (slide 11, 21 and so on)."""
+    out = [[]]
+    for call in calls:
+        if (call.type == "Slides" and call.dispid == 0 and call.args and call.args[0][1] > 1
+                and (call.args[0][1] - 1) % SLIDES_PER_STEP == 0):
+            out.append([])
+        out[-1].append(call)
+    return out
+
+
 def select(phone, double, ticks, app_id):
-    """Selects; returns (ms from the write to the record, the record, the refresh's calls)."""
+    """Selects; returns (ms from the write to the record, the record, the refresh's
+    calls). A presentation read in one step sends its record before the
+    confirmation, a longer one after it."""
     ticks.await_quiet()
     mark = double.mark()
     sent = raw_ns()
     phone.send(ps.encode_select(app_id))
-    msg, arrived = recv_data(phone, app_id, limit=120)
-    answer = phone.recv(harness.EVENT_LIMIT)
-    if answer is None or answer.type != ps.APP_SELECT:
-        raise harness.HarnessError("no confirmation of the selection: %s" % (answer.describe() if answer else "nothing"))
-    # The timer's tick waits for the refresh to end; whatever came after the record is its.
-    calls = segments([c for c in invokes(double.calls(mark)) if sent < c.ns <= arrived])[0]
+    msg = arrived = answer = None
+    while msg is None or answer is None:
+        got = phone.recv(120)
+        if got is not None and got.type == ps.APP_SELECT and answer is None:
+            answer = got
+        elif got is not None and got.type == ps.APP_DATA and got.fields["app_id"] == app_id and msg is None:
+            msg, arrived = got, raw_ns()
+        elif got is None or got.type != ps.APP_LIST:
+            raise harness.HarnessError("expected the record and the confirmation, got %s"
+                                       % (got.describe() if got else "nothing"))
+    # Timer ticks within the refresh ask only the busy probe (the poll waits for the record).
+    calls = [c for c in invokes(double.calls(mark)) if sent < c.ns <= arrived and not is_probe(c)]
     ticks.last = None
     return (arrived - sent) / 1e6, msg, calls
 
@@ -246,20 +274,27 @@ def run(args):
         print("double with %d + 20 slides and server ready in %.1f s" % (args.slides, time.monotonic() - started))
 
         # 2. Full refresh: every selection reads all titles and notes again.
-        refresh, spans, counts, sizes = [], [], [], []
+        refresh, spans, counts, sizes, held, held_calls, step_counts = [], [], [], [], [], [], []
         for _ in range(args.refreshes):
             ms, msg, calls = select(phone, double, ticks, docs[LONG])
             refresh.append(ms)
             spans.append((calls[-1].ns - calls[0].ns) / 1e6)
             counts.append(len(calls))
             sizes.append(len(msg.fields["payload"]))
+            parts = steps(calls)
+            longest = max(parts, key=lambda part: part[-1].ns - part[0].ns)
+            held.append((longest[-1].ns - longest[0].ns) / 1e6)
+            held_calls.append(len(longest))
+            step_counts.append(len(parts))
         print()
-        print("full refresh of a %d-slide presentation (%d selections; sent at once, no delay to subtract)"
+        print("full refresh of a %d-slide presentation (%d selections; sent once complete, no delay to subtract)"
               % (args.slides, args.refreshes))
         print("  phone select -> first data message %s" % summary(refresh))
         print("    first -> last automation call    %s" % summary(spans))
         print("  automation calls per refresh: %s (%.1f per slide); record %s bytes"
               % (sorted(set(counts)), counts[0] / args.slides, sorted(set(sizes))))
+        print("  steps per refresh: %s; longest step (GUI thread held) %s; calls in it %s"
+              % (sorted(set(step_counts)), summary(held), sorted(set(held_calls))))
 
         # 1. Key -> data message, on the long presentation (already selected), then the short one.
         print()
@@ -273,12 +308,15 @@ def run(args):
         print()
         print("automation calls per phone event (20-slide presentation, show running)")
         print("  %-45s %6s %8s" % ("event", "press", "release"))
-        for name, press, release in calls_per_event(phone, double, ticks, docs[SHORT]):
+        per_event = calls_per_event(phone, double, ticks, docs[SHORT])
+        for name, press, release in per_event:
             print("  %-45s %6d %8s" % (name, press, release if release else "-"))
         tick = idle_tick(double)
         print("  %-45s %6d %8s" % ("3 s timer tick, show unchanged (poll, list)", len(tick[0]),
                                     " + ".join(str(len(part)) for part in tick[1:]) or "-"))
         print("  (a release only asks whether the program is busy)")
+        right = per_event[0]
+        print("  Right press and release: %d automation calls" % (right[1] + right[2]))
 
 
 def main(argv=None):

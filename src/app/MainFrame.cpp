@@ -29,7 +29,7 @@ CMainFrame::~CMainFrame()
     }
     if (m_oleInitialized) {
         // The program-wide automation reference must go before OLE does.
-        DisconnectPowerPoint();
+        m_powerPointConnection.Disconnect();
         ::OleUninitialize();
     }
 }
@@ -86,7 +86,7 @@ bool CMainFrame::OnCreate()
     // having them retried, which is how the server tells that it is busy.
     ::CoRegisterMessageFilter(nullptr, nullptr);
     CWin32AutomationConnector connector;
-    ConnectPowerPoint(connector);
+    m_powerPointConnection.Connect(connector);
 
     // Only the icon's own window or menu failing ends start-up; a shell that is not ready yet
     // gets the icon later, and the phone is served meanwhile.
@@ -173,7 +173,7 @@ void CMainFrame::ShutDown()
     m_timers.StopAll();
     m_session.ShutDown();
     m_timers.StopAll();
-    DisconnectPowerPoint();
+    m_powerPointConnection.Disconnect();
     m_foregroundLock.Restore();
     m_tray.Remove();
     CloseAllHelp();
@@ -223,7 +223,7 @@ void CMainFrame::Configure()
 
 CPresentationContext CMainFrame::MakePresentationContext()
 {
-    CPresentationContext context{*this, m_presentationShared, m_windowSystem, m_input, m_player,
+    CPresentationContext context{m_powerPointConnection, *this, m_presentationShared, m_windowSystem, m_input, m_player,
                                  [this] { return m_settings.GetDisableScreensaver() != 0; }};
     context.m_notAvailableText = LoadResourceText(IDS_NOT_AVAILABLE);
     context.m_hiddenSlideText = LoadResourceText(IDS_HIDDEN_SLIDE);

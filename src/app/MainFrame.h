@@ -20,6 +20,7 @@
 #include "platform/win32/Win32SerialPort.h"
 #include "platform/win32/Win32TimerService.h"
 #include "platform/win32/Win32WindowSystem.h"
+#include "presentation/PowerPointConnection.h"
 #include "presentation/PowerPointSource.h"
 #include "presentation/PresentationShared.h"
 #include "presentation/PresentationShell.h"
@@ -86,8 +87,13 @@ private:
     CWin32WindowSystem m_windowSystem;
     CWin32ProcessListFactory m_processLists;
     CWin32TimerService m_timers;
+    CPowerPointConnection m_powerPointConnection;
     // Declared before the application list: its presentation managers refer to both.
-    CPresentationShared m_presentationShared{m_timers, [this] { return m_session.GetSelected(); }};
+    CPresentationShared m_presentationShared{m_timers, [this] {
+        if (CAppMgr* selected = m_session.GetSelected()) {
+            selected->SendPendingData();
+        }
+    }};
     CPowerPointSource m_powerPointSource{MakePresentationContext()};
     // The profile array it reads is a member of the settings and outlives every reload.
     CAppList m_appList{m_windowSystem, m_processLists, m_player, m_settings.GetProfiles(), &m_powerPointSource};

@@ -22,6 +22,9 @@ public:
     virtual void OnCheckBox(uint16_t /*controlId*/, uint8_t /*stateCount*/, const std::vector<uint8_t>& /*states*/) {}
     virtual void OnRadioButton(uint16_t /*controlId*/, uint8_t /*value*/) {}
     virtual void SetActive(bool active, bool /*bringToFront*/) { m_active = active; }
+    // Sends what the application holds back for the phone (a slide show's record some time after
+    // navigation); most applications hold nothing back.
+    virtual void SendPendingData() {}
 
     // The window's handle value, truncated to the 32 bits the wire carries.
     uint32_t GetWindow() const { return m_hWnd; }

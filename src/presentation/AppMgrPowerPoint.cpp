@@ -1,11 +1,13 @@
 #include "presentation/AppMgrPowerPoint.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "appctl/ActionPlayer.h"
 #include "platform/InputSynth.h"
 #include "platform/WindowSystem.h"
+#include "platform/TimerService.h"
 #include "presentation/PowerPointConnection.h"
 #include "presentation/PresentationShared.h"
 #include "presentation/SlideText.h"
@@ -59,13 +61,14 @@ bool TryGetShowWindow(const CPresentation& presentation, CSlideShowWindow& windo
 std::unique_ptr<CAppMgrPowerPoint> CAppMgrPowerPoint::Create(const CPresentationContext& context, uint32_t window,
                                                              const std::u16string& title)
 {
-    if (g_powerPointApp.IsEmpty())
+    const CApplication& application = context.m_connection.GetApplication();
+    if (application.IsEmpty())
         return nullptr;
     bool chosen = false;
     std::u16string chosenName;
     std::u16string chosenTitleName;
     try {
-        const CPresentations presentations = g_powerPointApp.GetPresentations();
+        const CPresentations presentations = application.GetPresentations();
         const int32_t count = WalkableCount(presentations.GetCount());
         for (int32_t i = 1; i <= count; ++i) {
             std::u16string name = presentations.Item(static_cast<int16_t>(i)).GetName();
@@ -96,6 +99,11 @@ CAppMgrPowerPoint::CAppMgrPowerPoint(const CPresentationContext& context, uint32
     m_appData.SetShowName(m_showName);
 }
 
+CAppMgrPowerPoint::~CAppMgrPowerPoint()
+{
+    StopRefresh();
+}
+
 template <class Operation>
 void CAppMgrPowerPoint::Guarded(Operation operation)
 {
@@ -109,40 +117,37 @@ void CAppMgrPowerPoint::Guarded(Operation operation)
     }
 }
 
+const CApplication& CAppMgrPowerPoint::Application() const
+{
+    return m_context.m_connection.GetApplication();
+}
+
 void CAppMgrPowerPoint::Poll()
 {
     if (m_context.m_shared.AdvancePollCounter() && m_context.m_holdOffScreenSaver && m_context.m_holdOffScreenSaver()) {
         m_context.m_input.KeyDown(kScreenSaverKey);
         m_context.m_input.KeyUp(kScreenSaverKey);
     }
+    // A record now would carry the refresh's half-read slide list; its own record tells the
+    // show as it stands once complete.
+    if (IsRefreshing())
+        return;
     Guarded([this] {
-        if (IsPowerPointBusy()) {
-            ResetData();
-            SendData();
-            return;
-        }
+        CPresentation presentation;
         CSlideShowView view;
-        if (!GetSlideShowView(view, false)) {
+        int32_t position = 0;
+        const bool running = LookUpPresentation(presentation, true) && GetSlideShowView(presentation, view, false) &&
+                             ReadPosition(presentation, view, position);
+        if (!running) {
             if (m_appData.IsRunning()) {
                 m_appData.SetRunning(false);
                 SendData();
             }
             return;
         }
-        const uint16_t current = ShowIndex(view.GetCurrentShowPosition());
-        if (current == m_appData.GetCurrentSlide() && m_appData.IsRunning())
+        if (ShowIndex(position) == m_appData.GetCurrentSlide() && m_appData.IsRunning())
             return;
-        m_appData.SetCurrentSlide(current);
-        const CPresentations presentations = g_powerPointApp.GetPresentations();
-        try {
-            presentations.Item(m_presentationName);
-        } catch (const CAutomationFailure& failure) {
-            if (failure.IsBusyRefusal())
-                throw;
-            // Closed since the view was read: the next poll sees it.
-            return;
-        }
-        UpdateCurrentSlide();
+        SetShowState(true, position);
         SendData();
     });
 }
@@ -150,7 +155,14 @@ void CAppMgrPowerPoint::Poll()
 void CAppMgrPowerPoint::KeyEvent(uint8_t kind, uint16_t keyCode)
 {
     Guarded([this, kind, keyCode] {
-        if (IsPowerPointBusy()) {
+        const bool navigation = keyCode == kKeyLeft || keyCode == kKeyRight || keyCode == kKeyUp ||
+                                keyCode == kKeyDown || keyCode == kKeyClear;
+        // A navigation press asks no busy probe of its own: its first call answers that too.
+        if (kind == 0 && navigation) {
+            Navigate(keyCode);
+            return;
+        }
+        if (m_context.m_connection.IsBusy()) {
             ResetData();
             SendData();
             return;
@@ -160,20 +172,23 @@ void CAppMgrPowerPoint::KeyEvent(uint8_t kind, uint16_t keyCode)
             m_context.m_player.SetMouseDirection(DIRECTION_LEFT + (keyCode - kPointerLeft));
         else if (kind == 1 && pointer)
             m_context.m_player.SetMouseDirection(DIRECTION_NONE);
-        else if (kind == 0)
-            Navigate(keyCode);
     });
 }
 
 void CAppMgrPowerPoint::Navigate(uint16_t keyCode)
 {
-    if (keyCode != kKeyLeft && keyCode != kKeyRight && keyCode != kKeyUp && keyCode != kKeyDown && keyCode != kKeyClear)
+    // The key's first call doubles as the busy probe: a program that does not answer it gets
+    // the not-available record, and the key is dropped.
+    CPresentation presentation;
+    if (!LookUpPresentation(presentation, true))
         return;
     CSlideShowView view;
+    bool running = false;
+    int32_t position = 0;
     if (keyCode == kKeyClear) {
-        if (GetSlideShowView(view, false))
+        if (GetSlideShowView(presentation, view, false))
             view.Exit();
-    } else if (GetSlideShowView(view, true)) {
+    } else if (GetSlideShowView(presentation, view, true)) {
         switch (keyCode) {
         case kKeyLeft:
             view.Previous();
@@ -188,21 +203,23 @@ void CAppMgrPowerPoint::Navigate(uint16_t keyCode)
             // On the end screen, forward means back to the start. Without a slide count (no
             // full refresh since this manager was made) Next does it: it ends the show, which
             // is started again below.
-            const uint16_t position = static_cast<uint16_t>(view.GetCurrentShowPosition());
+            const uint16_t current = static_cast<uint16_t>(view.GetCurrentShowPosition());
             const uint16_t total = m_appData.GetTotalSlides();
-            if (total != 0 && position > total)
+            if (total != 0 && current > total)
                 view.First();
             else
                 view.Next();
-            // Next on the last slide may have ended the show; it starts again at once.
-            CSlideShowView restarted;
-            GetSlideShowView(restarted, true);
             break;
         }
         }
+        running = ReadPosition(presentation, view, position);
+        // Next on the last slide may have ended the show; it starts again at once.
+        if (!running && keyCode == kKeyRight && GetSlideShowView(presentation, view, true))
+            running = ReadPosition(presentation, view, position);
         ActivateShowWindow();
     }
-    Notify();
+    SetShowState(running, position);
+    m_context.m_shared.RestartNotification();
 }
 
 void CAppMgrPowerPoint::OnButton(uint16_t controlId, uint8_t value)
@@ -210,37 +227,49 @@ void CAppMgrPowerPoint::OnButton(uint16_t controlId, uint8_t value)
     if (controlId != kPenButtonId || value > 1)
         return;
     Guarded([this, value] {
+        CPresentation presentation;
         CSlideShowView view;
-        if (GetSlideShowView(view, false))
+        if (LookUpPresentation(presentation, false) && GetSlideShowView(presentation, view, false))
             view.SetPointerType(value == 1 ? CSlideShowView::kPointerPen : CSlideShowView::kPointerDefault);
     });
 }
 
 void CAppMgrPowerPoint::OnListBox(uint16_t controlId, uint8_t selectedIndex, const std::u16string& /*text*/)
 {
-    if (controlId != kSlideListId)
+    if (controlId != kSlideListId || Application().IsEmpty())
         return;
     Guarded([this, selectedIndex] {
-        ShowSlide(selectedIndex + 1);
-        if (g_powerPointApp.IsEmpty())
-            return;
-        try {
-            LookUpPresentation();
-        } catch (const CAutomationFailure&) {
+        CPresentation presentation;
+        if (!LookUpPresentation(presentation, true)) {
             ResetData();
             SendData();
             return;
         }
-        UpdateCurrentSlide();
+        CSlideShowView view;
+        bool running = false;
+        int32_t position = 0;
+        if (GetSlideShowView(presentation, view, true)) {
+            ShowSlide(presentation, view, selectedIndex + 1);
+            running = ReadPosition(presentation, view, position);
+        }
+        SetShowState(running, position);
         m_context.m_shared.RestartNotification();
     });
 }
 
 void CAppMgrPowerPoint::SetActive(bool active, bool bringToFront)
 {
-    if (!active)
+    if (!active) {
+        StopRefresh();
         return;
-    Guarded([this, bringToFront] { RefreshAll(bringToFront); });
+    }
+    Guarded([this, bringToFront] { StartRefresh(bringToFront); });
+}
+
+void CAppMgrPowerPoint::SendPendingData()
+{
+    if (!IsRefreshing())
+        SendData();
 }
 
 void CAppMgrPowerPoint::SendData()
@@ -248,18 +277,31 @@ void CAppMgrPowerPoint::SendData()
     m_context.m_dataSink.SendApplicationData(m_hWnd, GetAppType(), m_appData.Encode());
 }
 
-bool CAppMgrPowerPoint::GetSlideShowView(CSlideShowView& view, bool startIfStopped)
+bool CAppMgrPowerPoint::LookUpPresentation(CPresentation& presentation, bool programMustAnswer) const
 {
-    if (g_powerPointApp.IsEmpty())
+    if (Application().IsEmpty())
         return false;
-    CPresentation presentation;
+    CPresentations presentations;
     try {
-        presentation = LookUpPresentation();
+        presentations = Application().GetPresentations();
+    } catch (const CAutomationFailure& failure) {
+        if (programMustAnswer || failure.IsBusyRefusal())
+            throw;
+        return false;
+    }
+    try {
+        presentation = presentations.Item(m_presentationName);
+        return true;
     } catch (const CAutomationFailure& failure) {
         if (failure.IsBusyRefusal())
             throw;
         return false;
     }
+}
+
+bool CAppMgrPowerPoint::GetSlideShowView(const CPresentation& presentation, CSlideShowView& view,
+                                         bool startIfStopped) const
+{
     CSlideShowWindow window;
     if (!TryGetShowWindow(presentation, window)) {
         if (!startIfStopped)
@@ -287,35 +329,39 @@ bool CAppMgrPowerPoint::GetSlideShowView(CSlideShowView& view, bool startIfStopp
     return true;
 }
 
-CPresentation CAppMgrPowerPoint::LookUpPresentation() const
+bool CAppMgrPowerPoint::ReadPosition(const CPresentation& presentation, const CSlideShowView& view,
+                                     int32_t& position) const
 {
-    return g_powerPointApp.GetPresentations().Item(m_presentationName);
+    try {
+        position = view.GetCurrentShowPosition();
+        return true;
+    } catch (const CAutomationFailure& failure) {
+        // A view outlives its show only as a dead object; a show still running means the read
+        // itself failed.
+        CSlideShowWindow window;
+        if (failure.IsBusyRefusal() || TryGetShowWindow(presentation, window))
+            throw;
+        return false;
+    }
 }
 
-void CAppMgrPowerPoint::UpdateCurrentSlide()
+void CAppMgrPowerPoint::SetShowState(bool running, int32_t position)
 {
-    // The presentation answers again, so a not-available record sent before is over.
     m_appData.SetShowName(m_showName);
-    CSlideShowView view;
-    if (!GetSlideShowView(view, false)) {
-        m_appData.SetRunning(false);
+    m_appData.SetRunning(running);
+    if (!running)
         return;
-    }
-    m_appData.SetRunning(true);
-    const uint16_t current = ShowIndex(view.GetCurrentShowPosition());
+    const uint16_t current = ShowIndex(position);
     m_appData.SetCurrentSlide(current);
     // The notes are those of the last full refresh; slides added since have none yet.
     const bool known = current < m_appData.GetTotalSlides() && current < m_notes.size();
     m_appData.SetSpeakerNotes(known ? m_notes[current] : std::u16string());
 }
 
-void CAppMgrPowerPoint::ShowSlide(int32_t slide)
+void CAppMgrPowerPoint::ShowSlide(const CPresentation& presentation, const CSlideShowView& view, int32_t slide)
 {
-    CSlideShowView view;
-    if (!GetSlideShowView(view, true))
-        return;
     try {
-        if (LookUpPresentation().GetSlides().Item(static_cast<int16_t>(slide)).GetSlideShowTransition().GetHidden() != 0)
+        if (presentation.GetSlides().Item(static_cast<int16_t>(slide)).GetSlideShowTransition().GetHidden() != 0)
             return;
     } catch (const CAutomationFailure&) {
         // The jump is tried all the same; the show refuses a slide it does not have.
@@ -370,58 +416,112 @@ void CAppMgrPowerPoint::ActivateShowWindow()
         windows.SetForeground(containing);
 }
 
-void CAppMgrPowerPoint::RefreshAll(bool bringToFront)
+void CAppMgrPowerPoint::StartRefresh(bool bringToFront)
 {
-    CSlideShowView view;
-    const bool hasView = GetSlideShowView(view, bringToFront);
-    if (bringToFront && hasView)
-        ActivateShowWindow();
-    if (g_powerPointApp.IsEmpty())
+    StopRefresh();
+    if (Application().IsEmpty())
         return;
-    CSlides slides;
-    try {
-        slides = LookUpPresentation().GetSlides();
-    } catch (const CAutomationFailure&) {
+    CRefresh refresh;
+    if (!LookUpPresentation(refresh.m_presentation, true)) {
         ResetData();
         SendData();
         return;
     }
-    const int32_t count = WalkableCount(slides.GetCount());
+    const bool hasView = GetSlideShowView(refresh.m_presentation, refresh.m_view, bringToFront);
+    if (bringToFront && hasView)
+        ActivateShowWindow();
+    refresh.m_slides = refresh.m_presentation.GetSlides();
+    refresh.m_count = WalkableCount(refresh.m_slides.GetCount());
     // Titles and notes of the last refresh go: a shorter walk below must not leave them behind.
     m_appData.SetTotalSlides(0);
-    m_appData.SetTotalSlides(static_cast<uint16_t>(count));
-    m_appData.SetCurrentSlide(hasView ? ShowIndex(view.GetCurrentShowPosition()) : 0);
-    m_notes.assign(static_cast<size_t>(count), std::u16string());
-    // The count is read again for every slide: slides deleted meanwhile end the walk, and
-    // slides added meanwhile are left for the next refresh.
-    for (int32_t i = 1; i <= slides.GetCount() && i <= count; ++i) {
-        const CSlide slide = slides.Item(static_cast<int16_t>(i));
+    m_appData.SetTotalSlides(static_cast<uint16_t>(refresh.m_count));
+    m_appData.SetCurrentSlide(hasView ? ShowIndex(refresh.m_view.GetCurrentShowPosition()) : 0);
+    m_notes.assign(static_cast<size_t>(refresh.m_count), std::u16string());
+    m_refresh = std::move(refresh);
+    ContinueRefresh();
+}
+
+void CAppMgrPowerPoint::ContinueRefresh()
+{
+    // The step works on its own copy: while a call into the program waits for its answer, the
+    // GUI thread may handle a message that ends or restarts this refresh.
+    CRefresh refresh = *m_refresh;
+    const uint32_t generation = m_refreshGeneration;
+    const auto abandoned = [this, generation] { return generation != m_refreshGeneration; };
+    const int32_t last = std::min(refresh.m_count, refresh.m_next + kSlidesPerStep - 1);
+    for (; refresh.m_next <= last; ++refresh.m_next) {
+        const int32_t i = refresh.m_next;
+        CSlide slide;
+        try {
+            slide = refresh.m_slides.Item(static_cast<int16_t>(i));
+        } catch (const CAutomationFailure& failure) {
+            // Slides deleted meanwhile end the walk; slides added meanwhile are left for the
+            // next refresh.
+            if (failure.IsBusyRefusal() || i <= refresh.m_slides.GetCount())
+                throw;
+            refresh.m_count = i - 1;
+            break;
+        }
         const bool hidden = slide.GetSlideShowTransition().GetHidden() != 0;
-        m_appData.SetSlideTitle(i - 1, hidden ? m_context.m_hiddenSlideText : ReadSlideTitle(slide));
-        m_notes[static_cast<size_t>(i - 1)] = CleanSlideNotes(ReadSlideNotes(slide));
+        std::u16string title = hidden ? m_context.m_hiddenSlideText : ReadSlideTitle(slide);
+        std::u16string notes = CleanSlideNotes(ReadSlideNotes(slide));
+        if (abandoned())
+            return;
+        m_appData.SetSlideTitle(i - 1, title);
+        m_notes[static_cast<size_t>(i - 1)] = std::move(notes);
     }
-    UpdateCurrentSlide();
+    if (abandoned())
+        return;
+    ++refresh.m_steps;
+    if (refresh.m_next <= refresh.m_count) {
+        *m_refresh = std::move(refresh);
+        m_context.m_shared.GetTimer().StartOneShot(RefreshTimerName(), kStepDelayMilliseconds, [this] {
+            Guarded([this] {
+                if (m_refresh)
+                    ContinueRefresh();
+            });
+        });
+        return;
+    }
+    m_refresh.reset();
+    // The view of the first step still serves when the walk took no tick; after ticks the show
+    // may have been ended or started meanwhile, so it is looked up again.
+    if (refresh.m_steps > 1) {
+        refresh.m_view = CSlideShowView();
+        GetSlideShowView(refresh.m_presentation, refresh.m_view, false);
+    }
+    int32_t position = 0;
+    const bool running = !refresh.m_view.IsEmpty() && ReadPosition(refresh.m_presentation, refresh.m_view, position);
+    SetShowState(running, position);
     SendData();
+}
+
+void CAppMgrPowerPoint::StopRefresh()
+{
+    ++m_refreshGeneration;
+    if (!m_refresh)
+        return;
+    m_refresh.reset();
+    m_context.m_shared.GetTimer().Stop(RefreshTimerName());
+}
+
+std::string CAppMgrPowerPoint::RefreshTimerName() const
+{
+    // One name per window: only the selected manager refreshes, and the one it replaces stops
+    // its own timer first.
+    char name[40];
+    std::snprintf(name, sizeof name, "slide refresh 0x%08X", static_cast<unsigned>(m_hWnd));
+    return name;
 }
 
 void CAppMgrPowerPoint::ResetData()
 {
+    // The record that goes out now is the whole answer: a refresh under way would only mix
+    // its slides into it.
+    StopRefresh();
     m_appData.SetCurrentSlide(0);
     m_appData.SetTotalSlides(0);
     m_appData.SetShowName(m_context.m_notAvailableText);
     m_appData.SetSpeakerNotes(std::u16string());
     m_appData.SetRunning(false);
-}
-
-void CAppMgrPowerPoint::Notify()
-{
-    if (g_powerPointApp.IsEmpty())
-        return;
-    try {
-        LookUpPresentation();
-    } catch (const CAutomationFailure&) {
-        return;
-    }
-    UpdateCurrentSlide();
-    m_context.m_shared.RestartNotification();
 }

@@ -1,23 +1,21 @@
 #include "presentation/PowerPointConnection.h"
 
-CApplication g_powerPointApp;
-
-bool ConnectPowerPoint(IAutomationConnector& connector)
+bool CPowerPointConnection::Connect(IAutomationConnector& connector)
 {
-    g_powerPointApp.ReleaseDispatch();
-    g_powerPointApp.AttachDispatch(connector.Connect());
-    return !g_powerPointApp.IsEmpty();
+    m_application.ReleaseDispatch();
+    m_application.AttachDispatch(connector.Connect());
+    return !m_application.IsEmpty();
 }
 
-void DisconnectPowerPoint()
+void CPowerPointConnection::Disconnect()
 {
-    g_powerPointApp.ReleaseDispatch();
+    m_application.ReleaseDispatch();
 }
 
-bool IsPowerPointBusy()
+bool CPowerPointConnection::IsBusy() const
 {
     try {
-        g_powerPointApp.ReadBusyProbe();
+        m_application.ReadBusyProbe();
         return false;
     } catch (const CAutomationFailure&) {
         // No message filter is registered, so a busy program rejects the call at once.

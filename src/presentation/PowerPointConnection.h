@@ -1,6 +1,7 @@
 #pragma once
-// The program's one connection to the presentation program. It is made once while the main
-// frame is created and dropped when the main frame is destroyed; while it is empty, every
+// The program's one connection to the presentation program. The main frame owns it, makes it
+// while it is created and drops it before OLE goes; the presentation managers and the
+// application list reach it through the presentation context. While it is empty, every
 // presentation operation does nothing. Used on the GUI thread only.
 #include <memory>
 
@@ -14,13 +15,23 @@ public:
     virtual std::shared_ptr<IAutomationObject> Connect() = 0;
 };
 
-// Empty until ConnectPowerPoint succeeds; test it for emptiness before calling through it.
-extern CApplication g_powerPointApp;
+class CPowerPointConnection {
+public:
+    CPowerPointConnection() = default;
+    CPowerPointConnection(const CPowerPointConnection&) = delete;
+    CPowerPointConnection& operator=(const CPowerPointConnection&) = delete;
 
-// Replaces any earlier connection; true when the new one was made. A failed attempt leaves the
-// connection empty.
-bool ConnectPowerPoint(IAutomationConnector& connector);
-void DisconnectPowerPoint();
-// True when the program does not answer a probe call; false when it does or when there is no
-// connection.
-bool IsPowerPointBusy();
+    // Replaces any earlier connection; true when the new one was made. A failed attempt leaves
+    // the connection empty.
+    bool Connect(IAutomationConnector& connector);
+    void Disconnect();
+    bool IsEmpty() const { return m_application.IsEmpty(); }
+    // True when the program does not answer a probe call; false when it does or when there is
+    // no connection.
+    bool IsBusy() const;
+    // Empty until Connect succeeds: calls through it then do nothing.
+    const CApplication& GetApplication() const { return m_application; }
+
+private:
+    CApplication m_application;
+};

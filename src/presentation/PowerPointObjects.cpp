@@ -35,7 +35,6 @@ constexpr int32_t kRangeShapes = 2003;
 
 constexpr int32_t kShapesHasTitle = 2004;
 constexpr int32_t kShapesTitle = 2006;
-constexpr int32_t kShapeHasTextFrame = 2014;
 constexpr int32_t kShapeTextFrame = 121;
 constexpr int32_t kFrameHasText = 2003;
 constexpr int32_t kFrameTextRange = 2004;
@@ -198,11 +197,6 @@ int32_t CShapes::GetHasTitle() const
 CShape CShapes::GetTitle() const
 {
     return CShape(GetObjectProperty(kShapesTitle));
-}
-
-int32_t CShape::GetHasTextFrame() const
-{
-    return GetIntProperty(kShapeHasTextFrame);
 }
 
 CTextFrame CShape::GetTextFrame() const

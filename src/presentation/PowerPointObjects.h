@@ -121,7 +121,7 @@ public:
 class CShape : public CDispatchDriver {
 public:
     using CDispatchDriver::CDispatchDriver;
-    int32_t GetHasTextFrame() const;
+    // Fails on a shape that cannot hold text (a picture, the slide image of a notes page).
     CTextFrame GetTextFrame() const;
 };
 

@@ -5,7 +5,7 @@
 
 bool CPowerPointSource::IsBusy()
 {
-    return IsPowerPointBusy();
+    return m_context.m_connection.IsBusy();
 }
 
 std::unique_ptr<CAppMgr> CPowerPointSource::CreateManager(uint32_t window, const std::u16string& title)

@@ -2,11 +2,10 @@
 
 #include <utility>
 
-#include "presentation/AppMgrPowerPoint.h"
 #include "platform/TimerService.h"
 
-CPresentationShared::CPresentationShared(ITimerService& timer, CurrentManagerSource currentManager)
-    : m_timer(timer), m_currentManager(std::move(currentManager))
+CPresentationShared::CPresentationShared(ITimerService& timer, std::function<void()> notifySelected)
+    : m_timer(timer), m_notifySelected(std::move(notifySelected))
 {
 }
 
@@ -35,7 +34,6 @@ bool CPresentationShared::AdvancePollCounter()
 void CPresentationShared::OnNotifyTimer()
 {
     m_notificationPending = false;
-    CAppMgr* current = m_currentManager ? m_currentManager() : nullptr;
-    if (auto* presentation = dynamic_cast<CAppMgrPowerPoint*>(current))
-        presentation->SendData();
+    if (m_notifySelected)
+        m_notifySelected();
 }

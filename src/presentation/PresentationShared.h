@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <functional>
 
-class CAppMgr;
 class ITimerService;
 
 // State that all presentation managers share: the notification timer that sends slide data
@@ -17,29 +16,29 @@ public:
     static constexpr int32_t kPollsPerKey = 16;
     static constexpr char kNotificationTimer[] = "slide notification";
 
-    // The manager the phone has selected now, or null.
-    using CurrentManagerSource = std::function<CAppMgr*()>;
-
-    CPresentationShared(ITimerService& timer, CurrentManagerSource currentManager);
+    // `notifySelected` has the application the phone has selected now send its pending data.
+    CPresentationShared(ITimerService& timer, std::function<void()> notifySelected);
     // A pending notification is cancelled: its callback refers to this object.
     ~CPresentationShared();
     CPresentationShared(const CPresentationShared&) = delete;
     CPresentationShared& operator=(const CPresentationShared&) = delete;
 
-    // (Re)starts the notification: when it fires, the current manager, if it is a presentation
-    // manager, sends its data. The manager is looked up only then, because the one that started
-    // the timer may have been replaced by an application-list rebuild in the meantime.
+    // (Re)starts the notification: when it fires, the selected application sends its pending
+    // data. The application is asked only then, because the manager that started the timer may
+    // have been replaced by an application-list rebuild in the meantime.
     void RestartNotification();
     bool IsNotificationPending() const { return m_notificationPending; }
 
     // Advances the poll counter; true when this poll is due to press the screen-saver key.
     bool AdvancePollCounter();
 
+    ITimerService& GetTimer() const { return m_timer; }
+
 private:
     void OnNotifyTimer();
 
     ITimerService& m_timer;
-    CurrentManagerSource m_currentManager;
+    std::function<void()> m_notifySelected;
     bool m_notificationPending = false;
     int32_t m_pollCounter = 0;
 };

@@ -1,13 +1,14 @@
 #pragma once
 // What the presentation managers need from the program around them. The shell binds each
-// interface to its own objects (the protocol server, the timer service, the settings); tests bind
-// them to fakes.
+// interface to its own objects (the connection, the protocol server, the timer service, the
+// settings); tests bind them to fakes.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 class CActionPlayer;
+class CPowerPointConnection;
 class CPresentationShared;
 class IInputSynth;
 class IWindowSystem;
@@ -22,6 +23,8 @@ public:
 // Everything a presentation manager reaches outside itself. Each manager keeps a copy; the
 // objects referred to must outlive every manager.
 struct CPresentationContext {
+    // The program's connection to the presentation program.
+    CPowerPointConnection& m_connection;
     IAppDataSink& m_dataSink;
     // The notification timer and poll counter that all presentation managers share.
     CPresentationShared& m_shared;

@@ -47,9 +47,17 @@ std::u16string ReadSlideTitle(const CSlide& slide)
     std::u16string text;
     try {
         const CShapes shapes = slide.GetShapes();
-        if (shapes.GetHasTitle() == 0)
+        CShape title;
+        try {
+            title = shapes.GetTitle();
+        } catch (const CAutomationFailure& failure) {
+            // Title fails on a slide without a title placeholder; only then is HasTitle asked,
+            // which saves a call on every titled slide.
+            if (failure.IsBusyRefusal() || shapes.GetHasTitle() != 0)
+                throw;
             return std::u16string();
-        text = shapes.GetTitle().GetTextFrame().GetTextRange().GetText();
+        }
+        text = title.GetTextFrame().GetTextRange().GetText();
     } catch (const CAutomationFailure&) {
         // One unreadable title must not cost the phone the whole slide list.
         return u"-";
@@ -63,9 +71,16 @@ std::u16string ReadSlideNotes(const CSlide& slide)
     const int32_t count = WalkableCount(shapes.GetCount());
     for (int32_t i = 1; i <= count; ++i) {
         const CShape shape = shapes.Item(static_cast<int16_t>(i));
-        if (shape.GetHasTextFrame() == 0)
+        // The text frame is asked for directly: a shape without one (the slide image) refuses
+        // it, which costs the same one call as asking HasTextFrame first would.
+        CTextFrame frame;
+        try {
+            frame = shape.GetTextFrame();
+        } catch (const CAutomationFailure& failure) {
+            if (failure.IsBusyRefusal())
+                throw;
             continue;
-        const CTextFrame frame = shape.GetTextFrame();
+        }
         if (frame.GetHasText() != 0)
             return frame.GetTextRange().GetText();
     }

@@ -11,7 +11,8 @@ class CSlide;
 std::u16string ReadSlideTitle(const CSlide& slide);
 
 // The text of the first shape on the slide's notes page that has text, as the program stores
-// it; empty when none has. Automation failures reach the caller.
+// it; empty when none has. A shape that refuses its text frame counts as one without text;
+// other automation failures reach the caller.
 std::u16string ReadSlideNotes(const CSlide& slide);
 
 // The clean-ups, in the order they are applied.

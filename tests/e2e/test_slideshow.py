@@ -115,15 +115,21 @@ class SlideShowTest(harness.ServerTestCase):
         self.assertEqual(msg.fields["presentation"], ps.decode_presentation_data(expected), what)
         self.assertEqual(msg.fields["payload"], expected, what)
 
-    def select(self, phone, app_id, name):
+    def select(self, phone, app_id, name, read_in_steps=False):
         """Selects a presentation: its whole record comes first, then the
-        confirmation with its name. Returns the record's message."""
+        confirmation with its name. A presentation longer than the refresh's
+        first step (10 slides) is read over timer ticks, so that the server
+        stays responsive: its record follows the confirmation. Returns the
+        record's message."""
         phone.send(ps.encode_select(app_id))
-        data = self.next_data(phone, app_id)
+        if not read_in_steps:
+            data = self.next_data(phone, app_id)
         answer = phone.recv(harness.EVENT_LIMIT)
         self.assertIsNotNone(answer, "no confirmation of the selection")
         self.assertEqual(answer.type, ps.APP_SELECT, answer.describe())
         self.assertEqual((answer.fields["app_id"], answer.fields["name"]), (app_id, name))
+        if read_in_steps:
+            data = self.next_data(phone, app_id)
         return data
 
     def send_timed(self, phone, message):
@@ -425,7 +431,7 @@ class SlideShowTest(harness.ServerTestCase):
         with self.server(start=False) as s:
             double, phone, docs = self.start(s, [(TALK, slides_of(slides))])
             show = Show(docs[TALK], "Talk", slides)
-            for what, msg in (("selected", self.select(phone, show.app_id, TALK)),
+            for what, msg in (("selected", self.select(phone, show.app_id, TALK, read_in_steps=True)),
                               ("after Right", self.after_key(phone, show.app_id, "Right"))):
                 position = 1 if what == "selected" else 2
                 whole = show.record(position)

@@ -237,7 +237,7 @@ public:
     CFakePowerPoint() = default;
     CFakePowerPoint(const CFakePowerPoint&) = delete;
     CFakePowerPoint& operator=(const CFakePowerPoint&) = delete;
-    // References still held elsewhere (say, by the global connection) then fail every call.
+    // References still held elsewhere (say, by a connection that outlives it) then fail every call.
     ~CFakePowerPoint() override
     {
         for (CFakeObjectRef* ref : m_live)

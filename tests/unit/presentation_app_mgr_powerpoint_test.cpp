@@ -52,9 +52,9 @@ protected:
         m_desktop.AddWindow(kOtherShowWindow, u"screenClass", u"PowerPoint Slide Show - [Other.ppt]");
         m_desktop.AddWindow(kFrameWindow, u"PPTFrameClass", u"Microsoft PowerPoint - [Talk.ppt]");
         m_desktop.AddWindow(kShowWindow, u"screenClass", u"PowerPoint Slide Show - [Talk.ppt]");
-        ConnectPowerPoint(m_fake);
+        m_connection.Connect(m_fake);
     }
-    ~PowerPointMgrTest() override { DisconnectPowerPoint(); }
+    ~PowerPointMgrTest() override { m_connection.Disconnect(); }
 
     CAppMgrPowerPoint& Make(const std::u16string& title = u"Talk.ppt")
     {
@@ -87,9 +87,15 @@ protected:
     CFakeAppDataSink m_sink;
     CTestTimerService m_timer;
     CAppMgr* m_current = nullptr;
-    CPresentationShared m_shared{m_timer, [this] { return m_current; }};
+    CPresentationShared m_shared{m_timer, [this] {
+                                     if (m_current)
+                                         m_current->SendPendingData();
+                                 }};
     bool m_holdOff = true;
-    CPresentationContext m_context{m_sink, m_shared, m_desktop, m_input, m_player, [this] { return m_holdOff; }};
+    CPowerPointConnection m_connection;
+    CPresentationContext m_context{m_connection, m_sink,   m_shared,
+                                   m_desktop,    m_input,  m_player,
+                                   [this] { return m_holdOff; }};
     std::unique_ptr<CAppMgrPowerPoint> m_manager;
 };
 
@@ -119,14 +125,14 @@ TEST_F(PowerPointMgrTest, BindsToTheLongestPresentationNameInTheTitle)
         CFakePowerPoint fake;
         for (const std::u16string& name : c.names)
             fake.AddPresentation(name);
-        ASSERT_TRUE(ConnectPowerPoint(fake));
+        ASSERT_TRUE(m_connection.Connect(fake));
         const auto manager = CAppMgrPowerPoint::Create(m_context, kDocument, c.title);
         ASSERT_NE(manager, nullptr);
         EXPECT_EQ(manager->GetName(), c.key);
         EXPECT_EQ(manager->GetAppData().GetShowName(), c.showName);
         EXPECT_EQ(manager->GetAppType(), 16u);
         EXPECT_EQ(manager->GetWindow(), kDocument);
-        DisconnectPowerPoint();
+        m_connection.Disconnect();
     }
 }
 
@@ -148,7 +154,7 @@ TEST_F(PowerPointMgrTest, SourceMakesNoManagerWhenThePresentationsCannotBeRead)
         m_fake.FailNext(object, id, EInvokeKind::PropertyGet);
         EXPECT_EQ(source.CreateManager(kDocument, u"Talk.ppt"), nullptr) << FakeObjectName(object);
     }
-    DisconnectPowerPoint();
+    m_connection.Disconnect();
     EXPECT_EQ(source.CreateManager(kDocument, u"Talk.ppt"), nullptr);
     EXPECT_FALSE(source.IsBusy());
 }
@@ -259,6 +265,101 @@ TEST_F(PowerPointMgrTest, RefreshCleansTitlesAndNotes)
     manager.SetActive(true, true);
     ASSERT_EQ(m_sink.m_sent.size(), 2u);
     EXPECT_EQ(m_sink.m_sent[1].m_titles, (Titles{u"PlanA B", u"", u"(Hidden slide)", u"End"}));
+}
+
+// A presentation longer than one step is read over timer ticks. Whatever reaches the manager
+// in between, the phone gets no record until the walk is done, and then one whole record that
+// tells the show as it stands; keys still navigate meanwhile.
+TEST_F(PowerPointMgrTest, LongRefreshIsReadOverTicksAndSentWhole)
+{
+    constexpr int kSlides = 25;
+    std::vector<CFakeSlide> deck;
+    for (int i = 1; i <= kSlides; ++i) {
+        const std::u16string n(1, static_cast<char16_t>(u'@' + i));
+        deck.push_back(CFakeSlide::Titled(u"T" + n, u"N" + n));
+    }
+    using M = CAppMgrPowerPoint;
+    struct Case {
+        const char* what;
+        std::function<void(M&)> between;  // after the first step
+        size_t records;                    // the refresh's, and a notification's after it
+        uint16_t current;
+        int32_t total = kSlides;
+    };
+    const Case cases[] = {
+        {"nothing", [](M&) {}, 1, 0},
+        {"a poll and a notification", [](M& m) { m.Poll(); m.SendPendingData(); }, 1, 0},
+        {"Right", [](M& m) { m.KeyEvent(0, M::kKeyRight); m.KeyEvent(1, M::kKeyRight); }, 2, 1},
+        {"list-box jump", [](M& m) { m.OnListBox(1, 19, u""); }, 2, 19},
+        {"show ended at the PC", [this](M&) { Talk().EndShow(); }, 1, 0},
+        {"slides deleted at the PC", [this](M&) { Talk().m_slides.resize(15); }, 1, 0},
+        {"deselected", [](M& m) { m.SetActive(false, true); }, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Talk().m_slides = deck;
+        Talk().EndShow();
+        Forget();
+        CAppMgrPowerPoint& manager = Make();
+        manager.SetActive(true, true);
+        EXPECT_TRUE(manager.IsRefreshing());
+        EXPECT_EQ(m_fake.CountCalls(EFakeObject::Slides, 0, EInvokeKind::Method), 10u);
+        EXPECT_TRUE(m_sink.m_sent.empty());
+        c.between(manager);
+        EXPECT_TRUE(m_sink.m_sent.empty());
+        m_timer.Advance(2 * CAppMgrPowerPoint::kStepDelayMilliseconds);
+        EXPECT_FALSE(manager.IsRefreshing());
+        m_timer.Advance(1000);
+        ASSERT_EQ(m_sink.m_sent.size(), c.records);
+        const bool deleted = Talk().SlideCount() < kSlides;
+        for (const CSentSlideData& sent : m_sink.m_sent) {
+            EXPECT_TRUE(sent.m_wellFormed);
+            EXPECT_EQ(sent.m_showName, u"Talk");
+            EXPECT_EQ(sent.m_currentSlide, c.current);
+            EXPECT_EQ(sent.m_running, Talk().m_running);
+            ASSERT_EQ(sent.m_titles.size(), static_cast<size_t>(kSlides));
+            EXPECT_EQ(sent.m_titles[14], u"TO");
+            EXPECT_EQ(sent.m_titles[24], deleted ? u"" : u"TY");
+        }
+        if (c.records != 0 && Talk().m_running) {
+            const std::u16string notes = c.current == 19 ? u"NT" : c.current == 1 ? u"NB" : u"NA";
+            EXPECT_EQ(m_sink.m_sent[0].m_notes, notes);
+        }
+    }
+}
+
+// A program that stops answering halfway ends the refresh with the not-available record; a
+// manager that goes halfway takes its step timer with it.
+TEST_F(PowerPointMgrTest, RefreshCutShortSendsNotAvailableOrNothing)
+{
+    Talk().m_slides.assign(25, CFakeSlide::Titled(u"T", u"N"));
+    CAppMgrPowerPoint& manager = Make();
+    manager.SetActive(true, true);
+    m_fake.SetBusy(true);
+    m_timer.Advance(1000);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
+    EXPECT_EQ(m_sink.m_sent[0].m_totalSlides, 0);
+    EXPECT_FALSE(manager.IsRefreshing());
+    m_fake.SetBusy(false);
+
+    // A busy key halfway through ends the refresh just the same.
+    m_sink.m_sent.clear();
+    manager.SetActive(true, true);
+    m_fake.SetBusy(true);
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    m_fake.SetBusy(false);
+    m_timer.Advance(1000);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
+
+    m_sink.m_sent.clear();
+    manager.SetActive(true, true);
+    m_manager.reset();
+    m_current = nullptr;
+    EXPECT_EQ(m_timer.DueIn("slide refresh 0x00000310"), -1);
+    m_timer.Advance(1000);
+    EXPECT_TRUE(m_sink.m_sent.empty());
 }
 
 // ---- navigation
@@ -379,11 +480,11 @@ TEST_F(PowerPointMgrTest, PointerCodesMoveThePointer)
         EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
     }
     // Without the program the pointer still moves; while it is busy the key is ignored.
-    DisconnectPowerPoint();
+    m_connection.Disconnect();
     manager.KeyEvent(0, 0xFF02);
     EXPECT_EQ(m_player.GetDirection(), DIRECTION_RIGHT);
     manager.KeyEvent(1, 0xFF02);
-    ConnectPowerPoint(m_fake);
+    m_connection.Connect(m_fake);
     m_fake.SetBusy(true);
     manager.KeyEvent(0, 0xFF03);
     EXPECT_EQ(m_player.GetDirection(), DIRECTION_NONE);
@@ -425,13 +526,13 @@ TEST_F(PowerPointMgrTest, BurstOfKeysSendsOneRecordAfterTheLast)
 TEST_F(PowerPointMgrTest, SharedStateCancelsItsPendingNotification)
 {
     {
-        CPresentationShared shared(m_timer, [] { return nullptr; });
+        CPresentationShared shared(m_timer, [] {});
         shared.RestartNotification();
         EXPECT_TRUE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     }
     EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     {
-        CPresentationShared shared(m_timer, [] { return nullptr; });
+        CPresentationShared shared(m_timer, [] {});
     }
     EXPECT_EQ(m_timer.m_stops, 1);
 }
@@ -706,7 +807,7 @@ TEST_F(PowerPointMgrTest, SlidesAddedAfterTheRefreshHaveNoNotes)
 TEST_F(PowerPointMgrTest, WithoutTheProgramOnlyThePointerWorks)
 {
     CAppMgrPowerPoint& manager = Make();
-    DisconnectPowerPoint();
+    m_connection.Disconnect();
     manager.SetActive(true, true);
     manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
     manager.OnListBox(1, 1, u"");
@@ -715,13 +816,15 @@ TEST_F(PowerPointMgrTest, WithoutTheProgramOnlyThePointerWorks)
     EXPECT_TRUE(m_sink.m_sent.empty());
     EXPECT_FALSE(m_timer.IsRunning(CPresentationShared::kNotificationTimer));
     EXPECT_TRUE(m_desktop.m_calls.empty());
-    ConnectPowerPoint(m_fake);
+    m_connection.Connect(m_fake);
 }
 
 // ---- cost
 
 // Automation calls each phone action makes, show running and the selection done: each call
-// is a round trip to the program, so these are the figures of the key path.
+// is a round trip to the program, so these are the figures of the key path. Each operation
+// looks the presentation (2 calls) and its show (2) up once; a navigation press asks no busy
+// probe of its own, a release asks only that.
 TEST_F(PowerPointMgrTest, AutomationCallsPerAction)
 {
     struct Case {
@@ -731,16 +834,16 @@ TEST_F(PowerPointMgrTest, AutomationCallsPerAction)
     };
     using M = CAppMgrPowerPoint;
     const Case cases[] = {
-        {"Left", [](M& m) { m.KeyEvent(0, M::kKeyLeft); }, 13},
-        {"Right", [](M& m) { m.KeyEvent(0, M::kKeyRight); }, 18},
-        {"Up", [](M& m) { m.KeyEvent(0, M::kKeyUp); }, 13},
-        {"Down", [](M& m) { m.KeyEvent(0, M::kKeyDown); }, 13},
-        {"Clear", [](M& m) { m.KeyEvent(0, M::kKeyClear); }, 11},
-        {"list-box jump", [](M& m) { m.OnListBox(1, 3, u""); }, 19},
+        {"Left", [](M& m) { m.KeyEvent(0, M::kKeyLeft); }, 6},
+        {"Right press and release", [](M& m) { m.KeyEvent(0, M::kKeyRight); m.KeyEvent(1, M::kKeyRight); }, 8},
+        {"Up", [](M& m) { m.KeyEvent(0, M::kKeyUp); }, 6},
+        {"Down", [](M& m) { m.KeyEvent(0, M::kKeyDown); }, 6},
+        {"Clear", [](M& m) { m.KeyEvent(0, M::kKeyClear); }, 5},
+        {"list-box jump", [](M& m) { m.OnListBox(1, 3, u""); }, 11},
         {"pen", [](M& m) { m.OnButton(2, 1); }, 5},
         {"pointer code", [](M& m) { m.KeyEvent(0, 0xFF01); }, 1},
-        {"poll, no change", [](M& m) { m.Poll(); }, 6},
-        {"poll, slide changed at the PC", [this](M& m) { Talk().m_position = 4; m.Poll(); }, 13},
+        {"poll, no change", [](M& m) { m.Poll(); }, 5},
+        {"poll, slide changed at the PC", [this](M& m) { Talk().m_position = 4; m.Poll(); }, 5},
     };
     for (const Case& c : cases) {
         CAppMgrPowerPoint& manager = Selected(2);
@@ -752,26 +855,31 @@ TEST_F(PowerPointMgrTest, AutomationCallsPerAction)
     }
 }
 
-// The full refresh of N slides, each with a title and notes: 15 + 21 N calls with the show
-// running, 5 more when it has to be started.
+// The full refresh of N slides, each with a title and notes: 8 + 18 N calls with the show
+// running, 5 more when it has to be started, and 2 more (the show looked up again) when the
+// walk took more than one step.
 TEST_F(PowerPointMgrTest, AutomationCallsOfTheFullRefresh)
 {
-    for (int slides : {1, 2, 10}) {
+    for (int slides : {1, 2, 10, 25}) {
         CFakePowerPoint fake;
         std::vector<CFakeSlide> deck;
         for (int i = 0; i < slides; ++i)
             deck.push_back(CFakeSlide::Titled(u"T", u"N"));
         fake.AddPresentation(u"Talk.ppt", deck);
-        ConnectPowerPoint(fake);
+        m_connection.Connect(fake);
         const auto manager = CAppMgrPowerPoint::Create(m_context, kDocument, u"Talk.ppt");
+        const size_t steps = slides > CAppMgrPowerPoint::kSlidesPerStep ? 2 : 0;
         fake.ClearCalls();
         manager->SetActive(true, true);
-        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(20 + 21 * slides)) << slides;
+        m_timer.Advance(1000);
+        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(13 + 18 * slides) + steps) << slides;
         fake.ClearCalls();
         manager->SetActive(true, true);
-        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(15 + 21 * slides)) << slides;
+        m_timer.Advance(1000);
+        EXPECT_EQ(fake.Calls().size(), static_cast<size_t>(8 + 18 * slides) + steps) << slides;
         // Every object handed out went back, but the connection's own application.
         EXPECT_EQ(fake.LiveObjects(), 1u);
+        m_connection.Disconnect();
     }
 }
 

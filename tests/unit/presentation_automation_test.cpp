@@ -112,7 +112,6 @@ TEST_F(AutomationTest, EveryMemberMakesItsOwnCall)
         {"Shapes 0 method (I2 1)", [](const Objects& o) { EXPECT_FALSE(o.notesShapes.Item(1).IsEmpty()); }},
         {"Shapes 2004 get", [](const Objects& o) { EXPECT_NE(o.shapes.GetHasTitle(), 0); }},
         {"Shapes 2006 get", [](const Objects& o) { EXPECT_FALSE(o.shapes.GetTitle().IsEmpty()); }},
-        {"Shape 2014 get", [](const Objects& o) { EXPECT_NE(o.notesBody.GetHasTextFrame(), 0); }},
         {"Shape 121 get", [](const Objects& o) { EXPECT_FALSE(o.title.GetTextFrame().IsEmpty()); }},
         {"TextFrame 2003 get", [](const Objects& o) { EXPECT_NE(o.frame.GetHasText(), 0); }},
         {"TextFrame 2004 get", [](const Objects& o) { EXPECT_FALSE(o.frame.GetTextRange().IsEmpty()); }},
@@ -158,7 +157,7 @@ TEST_F(AutomationTest, EmptyWrappersYieldNothing)
     EXPECT_EQ(CSlide().GetSlideShowTransition().GetHidden(), 0);
     EXPECT_EQ(CSlide().GetNotesPage().GetShapes().GetCount(), 0);
     EXPECT_EQ(CShapes().GetHasTitle(), 0);
-    EXPECT_EQ(CShape().GetHasTextFrame(), 0);
+    EXPECT_TRUE(CShape().GetTextFrame().IsEmpty());
     EXPECT_EQ(CTextFrame().GetHasText(), 0);
     EXPECT_TRUE(m_fake.Calls().empty());
     EXPECT_FALSE(m_app.IsEmpty());  // the copy was emptied, not the original
@@ -177,7 +176,7 @@ TEST_F(AutomationTest, ReturnedObjectsAreReleased)
 
     const CPresentation talk = m_app.GetPresentations().Item(u"Talk.ppt");
     EXPECT_EQ(talk.GetSlides().Item(1).GetShapes().GetTitle().GetTextFrame().GetTextRange().GetText(), u"Plan");
-    EXPECT_EQ(talk.GetSlides().Item(2).GetNotesPage().GetShapes().Item(1).GetHasTextFrame(), 0);
+    EXPECT_THROW(talk.GetSlides().Item(2).GetNotesPage().GetShapes().Item(1).GetTextFrame(), CAutomationFailure);
     // Run returns the show's window, which is dropped at once.
     talk.GetSlideShowSettings().Run();
     EXPECT_EQ(m_fake.LiveObjects(), 2u);
@@ -357,35 +356,35 @@ TEST_F(AutomationTest, FakeRefusesMalformedCalls)
 
 class ConnectionTest : public AutomationTest {
 protected:
-    void TearDown() override { DisconnectPowerPoint(); }
+    CPowerPointConnection m_connection;
 };
 
 TEST_F(ConnectionTest, WithoutTheProgramTheConnectionStaysEmpty)
 {
     m_fake.m_unavailable = true;
-    EXPECT_FALSE(ConnectPowerPoint(m_fake));
-    EXPECT_TRUE(g_powerPointApp.IsEmpty());
-    EXPECT_FALSE(IsPowerPointBusy());
+    EXPECT_FALSE(m_connection.Connect(m_fake));
+    EXPECT_TRUE(m_connection.IsEmpty());
+    EXPECT_FALSE(m_connection.IsBusy());
     EXPECT_TRUE(m_fake.Calls().empty());
 }
 
 TEST_F(ConnectionTest, ConnectsReplacesAndDisconnects)
 {
-    EXPECT_TRUE(ConnectPowerPoint(m_fake));
-    EXPECT_EQ(g_powerPointApp.GetPresentations().GetCount(), 2);
+    EXPECT_TRUE(m_connection.Connect(m_fake));
+    EXPECT_EQ(m_connection.GetApplication().GetPresentations().GetCount(), 2);
     EXPECT_EQ(m_fake.LiveObjects(), 2u);  // the fixture's application and the connection's
 
-    EXPECT_TRUE(ConnectPowerPoint(m_fake));
+    EXPECT_TRUE(m_connection.Connect(m_fake));
     EXPECT_EQ(m_fake.LiveObjects(), 2u);
     m_fake.m_unavailable = true;
-    EXPECT_FALSE(ConnectPowerPoint(m_fake));
-    EXPECT_TRUE(g_powerPointApp.IsEmpty());
+    EXPECT_FALSE(m_connection.Connect(m_fake));
+    EXPECT_TRUE(m_connection.IsEmpty());
     EXPECT_EQ(m_fake.LiveObjects(), 1u);
 
     m_fake.m_unavailable = false;
-    ConnectPowerPoint(m_fake);
-    DisconnectPowerPoint();
-    EXPECT_TRUE(g_powerPointApp.IsEmpty());
+    m_connection.Connect(m_fake);
+    m_connection.Disconnect();
+    EXPECT_TRUE(m_connection.IsEmpty());
     EXPECT_EQ(m_fake.LiveObjects(), 1u);
     EXPECT_EQ(m_fake.m_connects, 5);  // the fixture connected once too
 }
@@ -393,18 +392,18 @@ TEST_F(ConnectionTest, ConnectsReplacesAndDisconnects)
 // Busy exactly when the probe read fails; its value does not matter.
 TEST_F(ConnectionTest, BusyWhenTheProbeFails)
 {
-    ASSERT_TRUE(ConnectPowerPoint(m_fake));
+    ASSERT_TRUE(m_connection.Connect(m_fake));
     for (int32_t value : {0, 1, -1}) {
         m_fake.m_probeValue = value;
-        EXPECT_FALSE(IsPowerPointBusy()) << value;
+        EXPECT_FALSE(m_connection.IsBusy()) << value;
     }
     m_fake.SetBusy(true);
-    EXPECT_TRUE(IsPowerPointBusy());
-    EXPECT_THROW(g_powerPointApp.GetPresentations(), CAutomationFailure);
+    EXPECT_TRUE(m_connection.IsBusy());
+    EXPECT_THROW(m_connection.GetApplication().GetPresentations(), CAutomationFailure);
     m_fake.SetBusy(false);
     m_fake.FailNext(EFakeObject::Application, 2032, EInvokeKind::PropertyGet);
-    EXPECT_TRUE(IsPowerPointBusy());
-    EXPECT_FALSE(IsPowerPointBusy());
+    EXPECT_TRUE(m_connection.IsBusy());
+    EXPECT_FALSE(m_connection.IsBusy());
     EXPECT_EQ(m_fake.CountCalls(EFakeObject::Application, 2032, EInvokeKind::PropertyGet), 6u);
 }
 
