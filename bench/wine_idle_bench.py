@@ -28,9 +28,11 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, os.path.join(ROOT, "bench"))
 
 import harness  # noqa: E402
 from harness import phonesim as ps  # noqa: E402
+from wine_link_bench import wineserver_pid  # noqa: E402
 
 REFERENCE_PORT = "com6"
 # Time for start-up work (the first list, the configuration sheet going away) to finish.
@@ -49,23 +51,6 @@ def cpu_seconds(pid, thread=None):
     with open("/proc/%d/stat" % pid if thread is None else "/proc/%d/task/%d/stat" % (pid, thread)) as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def wineserver_pid(prefix):
-    needle = ("WINEPREFIX=%s" % prefix).encode()
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/comm" % entry) as f:
-                if not f.read().startswith("wineserver"):
-                    continue
-            with open("/proc/%s/environ" % entry, "rb") as f:
-                if needle in f.read().split(b"\0"):
-                    return int(entry)
-        except OSError:
-            continue
-    return None
 
 
 def start_reference(session):

@@ -170,8 +170,8 @@ void CMainFrame::ShutDown()
         return;
     }
     m_shutDown = true;
-    m_timers.StopAll();
     m_session.ShutDown();
+    // Whatever the session's objects still had running (the sheet's start-up timer too).
     m_timers.StopAll();
     m_powerPointConnection.Disconnect();
     m_foregroundLock.Restore();

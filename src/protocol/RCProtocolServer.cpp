@@ -35,6 +35,11 @@ CRCProtocolServer::CRCProtocolServer(std::shared_ptr<ISerialPort> port, std::u16
 
 CRCProtocolServer::~CRCProtocolServer()
 {
+    StopTimers();
+}
+
+void CRCProtocolServer::StopTimers()
+{
     for (const char* timer : {kSyncTimer, kStallTimer, kLinkWatchTimer})
         m_timers.Stop(timer);
 }
@@ -70,8 +75,7 @@ void CRCProtocolServer::Stop()
     m_framer.Reset();
     m_state = RC_STATE_STOPPED;
     m_watch.Reset();
-    for (const char* timer : {kSyncTimer, kStallTimer, kLinkWatchTimer})
-        m_timers.Stop(timer);
+    StopTimers();
 }
 
 bool CRCProtocolServer::OnLinkNotification(uint32_t message, uintptr_t wParam)

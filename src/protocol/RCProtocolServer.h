@@ -79,6 +79,7 @@ private:
     // The phone disconnected, a recovery failed, a probe went unanswered or writes stalled.
     void EndConnection();
     void RunLinkWatch();
+    void StopTimers();
     void UpdateStallTimer();
     void SendDisconnect(uint8_t reason);
     void Send(CRCMsg&& message);

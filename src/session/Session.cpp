@@ -62,9 +62,9 @@ void CSession::ApplySettings(const Profiles& profiles, const std::u16string& por
     if (portName != m_portName) {
         m_portName = portName;
         m_portFailureShown = false;
-        // The phone on the old port is told and let go; its selection ends with it.
+        // The phone on the old port is told and let go (Start closes the link first); its
+        // selection ends with it.
         Deselect();
-        m_server.Stop();
         m_view.ShowLinkState(ELinkState::Unavailable);
         m_server.Start(portName, m_notify);
     }

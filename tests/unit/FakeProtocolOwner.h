@@ -11,6 +11,25 @@
 #include "protocol/RCMsg.h"
 #include "protocol/RCProtocolServer.h"
 
+// Waits for the result of the link's current open and hands it to the server, as the main
+// window's message loop would.
+inline void SettleLinkOpen(CRCProtocolServer& server, FakeLinkNotify& notify)
+{
+    CRCCommManager& link = server.GetLink();
+    uint32_t result = 0;
+    uintptr_t number = 0;
+    ASSERT_TRUE(notify.WaitUntil([&](const std::vector<FakeLinkNotify::Posted>& posted) {
+        for (const auto& [message, attempt] : posted) {
+            if ((message == WM_RC_PORT_OPENED || message == WM_RC_PORT_FAILED) && link.IsCurrentAttempt(attempt)) {
+                result = message;
+                number = attempt;
+            }
+        }
+        return result != 0;
+    }));
+    server.OnLinkNotification(result, number);
+}
+
 // Plays the session above the protocol server and records every call. Like the main window's
 // message loop, it hands the link's open results to the server (Settle).
 class FakeProtocolOwner : public IProtocolOwner {
@@ -26,23 +45,7 @@ public:
         Settle();
     }
 
-    // Waits for the result of the link's current open and hands it to the server.
-    void Settle()
-    {
-        CRCCommManager& link = m_server.GetLink();
-        uint32_t result = 0;
-        uintptr_t number = 0;
-        ASSERT_TRUE(m_notify.WaitUntil([&](const std::vector<FakeLinkNotify::Posted>& posted) {
-            for (const auto& [message, attempt] : posted) {
-                if ((message == WM_RC_PORT_OPENED || message == WM_RC_PORT_FAILED) && link.IsCurrentAttempt(attempt)) {
-                    result = message;
-                    number = attempt;
-                }
-            }
-            return result != 0;
-        }));
-        m_server.OnLinkNotification(result, number);
-    }
+    void Settle() { SettleLinkOpen(m_server, m_notify); }
 
     // Knobs.
     uint8_t m_connectReason = 0;

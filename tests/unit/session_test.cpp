@@ -7,6 +7,7 @@
 
 #include "FakeInputSynth.h"
 #include "FakeLinkNotify.h"
+#include "FakeProtocolOwner.h"
 #include "FakeProcessList.h"
 #include "FakeSerialPort.h"
 #include "FakeWindowSystem.h"
@@ -55,23 +56,7 @@ protected:
         m_port.TakeWritten();
     }
 
-    // Hands the result of the link's current open to the server, as the main window would.
-    void Settle()
-    {
-        uint32_t result = 0;
-        uintptr_t number = 0;
-        ASSERT_TRUE(m_notify.WaitUntil([&](const std::vector<FakeLinkNotify::Posted>& posted) {
-            for (const auto& [message, attempt] : posted) {
-                if ((message == WM_RC_PORT_OPENED || message == WM_RC_PORT_FAILED) &&
-                    m_server.GetLink().IsCurrentAttempt(attempt)) {
-                    result = message;
-                    number = attempt;
-                }
-            }
-            return result != 0;
-        }));
-        m_server.OnLinkNotification(result, number);
-    }
+    void Settle() { SettleLinkOpen(m_server, m_notify); }
     void Phone(const std::vector<uint8_t>& bytes)
     {
         m_server.GetLink().GetDataBuffer().Append(bytes.data(), static_cast<int32_t>(bytes.size()));
