@@ -6,10 +6,12 @@ struct CAction {
     int32_t m_kind = 0;       // ACTION_KEY or ACTION_MOUSE
     int32_t m_modifiers = 0;  // MODIFIER_* bits; 0 for mouse actions
     int32_t m_code = 0;       // virtual-key code, or a MOUSE_* code
+    bool m_keypad = false;    // the numeric keypad's key of a virtual key it shares (keypad Enter)
 
     bool operator==(const CAction& other) const
     {
-        return m_kind == other.m_kind && m_modifiers == other.m_modifiers && m_code == other.m_code;
+        return m_kind == other.m_kind && m_modifiers == other.m_modifiers && m_code == other.m_code &&
+               m_keypad == other.m_keypad;
     }
     bool operator!=(const CAction& other) const { return !(*this == other); }
 };

@@ -83,7 +83,8 @@ bool ParseKey(const std::vector<std::u16string_view>& arguments, std::vector<CAc
     action.m_kind = ACTION_KEY;
     for (size_t i = 1; i < arguments.size(); ++i)
         action.m_modifiers |= ModifierOf(arguments[i]);
-    if (!ReadLeadingInteger(arguments[0], action.m_code) && !LookUpKeyName(arguments[0], action.m_code))
+    if (!ReadLeadingInteger(arguments[0], action.m_code) &&
+        !LookUpKeyName(arguments[0], action.m_code, action.m_keypad))
         return false;
     actions.push_back(action);
     return true;

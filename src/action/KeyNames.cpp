@@ -116,6 +116,8 @@ constexpr std::array<CKeyName, KEY_NAME_COUNT> kKeyNames = {{
     {u"RCONTROL", 0xA3},
     {u"LALT", 0xA4},
     {u"RALT", 0xA5},
+    // Enter sends one virtual key from two keys; only this name reaches the keypad's.
+    {u"PAD_ENTER", 0x0D, true},
 }};
 
 // A row left out of the list above would be zero-filled silently; refuse to build instead.
@@ -133,11 +135,12 @@ static_assert(AllRowsFilled(), "the key-name table is missing rows");
 
 const std::array<CKeyName, KEY_NAME_COUNT> g_keyNames = kKeyNames;
 
-bool LookUpKeyName(std::u16string_view name, int32_t& code)
+bool LookUpKeyName(std::u16string_view name, int32_t& code, bool& keypad)
 {
     for (const CKeyName& row : kKeyNames) {
         if (EqualsIgnoringAsciiCase(name, row.m_name)) {
             code = row.m_code;
+            keypad = row.m_keypad;
             return true;
         }
     }

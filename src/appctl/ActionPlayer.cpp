@@ -33,6 +33,11 @@ bool ToVirtualKey(int32_t code, uint8_t& vk)
     return vk != 0 && vk != 0xFF;
 }
 
+IInputSynth::KeyPlace PlaceOf(const CAction& action)
+{
+    return action.m_keypad ? IInputSynth::KeyPlace::Keypad : IInputSynth::KeyPlace::Main;
+}
+
 }  // namespace
 
 CActionPlayer::CActionPlayer(IInputSynth& input, SpeedSource mouseSpeed)
@@ -61,7 +66,7 @@ void CActionPlayer::PressAction(const CAction& action)
             if (action.m_modifiers & modifier.bit)
                 m_input.KeyDown(modifier.vk);
         }
-        PressKey(action.m_code);
+        PressKey(action);
     } else if (action.m_kind == ACTION_MOUSE) {
         PressMouse(action.m_code);
     }
@@ -71,7 +76,7 @@ void CActionPlayer::PressAction(const CAction& action)
 void CActionPlayer::ReleaseAction(const CAction& action)
 {
     if (action.m_kind == ACTION_KEY) {
-        ReleaseKey(action.m_code);
+        ReleaseKey(action);
         for (const ModifierKey& modifier : kModifierKeys) {
             if (action.m_modifiers & modifier.bit)
                 m_input.KeyUp(modifier.vk);
@@ -81,18 +86,18 @@ void CActionPlayer::ReleaseAction(const CAction& action)
     }
 }
 
-void CActionPlayer::PressKey(int32_t code)
+void CActionPlayer::PressKey(const CAction& action)
 {
     uint8_t vk = 0;
-    if (ToVirtualKey(code, vk))
-        m_input.KeyDown(vk);
+    if (ToVirtualKey(action.m_code, vk))
+        m_input.KeyDown(vk, PlaceOf(action));
 }
 
-void CActionPlayer::ReleaseKey(int32_t code)
+void CActionPlayer::ReleaseKey(const CAction& action)
 {
     uint8_t vk = 0;
-    if (ToVirtualKey(code, vk))
-        m_input.KeyUp(vk);
+    if (ToVirtualKey(action.m_code, vk))
+        m_input.KeyUp(vk, PlaceOf(action));
 }
 
 void CActionPlayer::PressMouse(int32_t code)

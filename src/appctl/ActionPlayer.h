@@ -67,8 +67,8 @@ public:
 private:
     void PressAction(const CAction& action);
     void ReleaseAction(const CAction& action);
-    void PressKey(int32_t code);
-    void ReleaseKey(int32_t code);
+    void PressKey(const CAction& action);
+    void ReleaseKey(const CAction& action);
     void PressMouse(int32_t code);
     void ReleaseMouse(int32_t code);
     int32_t ReadSpeed() const;

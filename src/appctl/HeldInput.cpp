@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
-void CHeldInput::KeyDown(uint8_t vk)
+void CHeldInput::KeyDown(uint8_t vk, KeyPlace place)
 {
-    m_input.KeyDown(vk);
-    Remember({false, vk});
+    m_input.KeyDown(vk, place);
+    Remember({false, vk, place});
 }
 
-void CHeldInput::KeyUp(uint8_t vk)
+void CHeldInput::KeyUp(uint8_t vk, KeyPlace place)
 {
-    m_input.KeyUp(vk);
-    Forget({false, vk});
+    m_input.KeyUp(vk, place);
+    Forget({false, vk, place});
 }
 
 void CHeldInput::MoveMouse(int32_t dx, int32_t dy)
@@ -22,13 +22,13 @@ void CHeldInput::MoveMouse(int32_t dx, int32_t dy)
 void CHeldInput::ButtonDown(Button button)
 {
     m_input.ButtonDown(button);
-    Remember({true, static_cast<uint8_t>(button)});
+    Remember({true, static_cast<uint8_t>(button), KeyPlace::Main});
 }
 
 void CHeldInput::ButtonUp(Button button)
 {
     m_input.ButtonUp(button);
-    Forget({true, static_cast<uint8_t>(button)});
+    Forget({true, static_cast<uint8_t>(button), KeyPlace::Main});
 }
 
 void CHeldInput::Remember(Held held)
@@ -51,6 +51,6 @@ void CHeldInput::ReleaseAll()
         if (it->button)
             m_input.ButtonUp(static_cast<Button>(it->code));
         else
-            m_input.KeyUp(it->code);
+            m_input.KeyUp(it->code, it->place);
     }
 }

@@ -5,14 +5,17 @@
 #include "platform/InputSynth.h"
 
 // Passes synthesized input on and remembers which keys and mouse buttons it left down, so that
-// everything the phone holds can be let go when the phone is gone. It models the system's key
-// state: a key pressed twice is down once, and one key-up releases it.
+// everything the phone holds can be let go when the phone is gone. It models the keyboard's key
+// state: a key pressed twice is down once, and one key-up releases it. Main Enter and keypad
+// Enter are two keys, each let go as it went down.
 class CHeldInput : public IInputSynth {
 public:
     explicit CHeldInput(IInputSynth& input) : m_input(input) {}
 
-    void KeyDown(uint8_t vk) override;
-    void KeyUp(uint8_t vk) override;
+    using IInputSynth::KeyDown;
+    using IInputSynth::KeyUp;
+    void KeyDown(uint8_t vk, KeyPlace place) override;
+    void KeyUp(uint8_t vk, KeyPlace place) override;
     void MoveMouse(int32_t dx, int32_t dy) override;
     void ButtonDown(Button button) override;
     void ButtonUp(Button button) override;
@@ -25,8 +28,12 @@ public:
 private:
     struct Held {
         bool button;
-        uint8_t code;  // virtual-key code, or the Button value
-        bool operator==(const Held& other) const { return button == other.button && code == other.code; }
+        uint8_t code;    // virtual-key code, or the Button value
+        KeyPlace place;  // Main for buttons
+        bool operator==(const Held& other) const
+        {
+            return button == other.button && code == other.code && place == other.place;
+        }
     };
 
     void Remember(Held held);

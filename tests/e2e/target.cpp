@@ -25,7 +25,8 @@
 // <hwnd> the receiving window as the 32-bit id the server uses. Events:
 //   ready <pid>                       the main window is up (its hwnd is the line's)
 //   window main|extra|popup           a window was created; destroyed: gone
-//   key down|up|sysdown|sysup <vk> <mods>  vk as 0xNN; mods: S C A W held, or -
+//   key down|up|sysdown|sysup <vk> <mods> <scan> <ext>  vk and scan as 0xNN (scan: bits 16-23
+//                                     of lParam); mods: S C A W held, or -; ext: bit 24, 1 or 0
 //   move <x> <y> <buttons>            screen position, only when it changed; buttons: L M R held, or -
 //   button ldown|lup|mdown|mup|rdown|rup <x> <y>
 //   activate 1|0, size minimized|restored|maximized
@@ -121,13 +122,15 @@ POINT ScreenPoint(HWND hwnd, LPARAM lParam)
     return point;
 }
 
-void LogKey(HWND hwnd, UINT message, WPARAM vk)
+void LogKey(HWND hwnd, UINT message, WPARAM vk, LPARAM lParam)
 {
     const char* kind = message == WM_KEYDOWN      ? "down"
                        : message == WM_KEYUP      ? "up"
                        : message == WM_SYSKEYDOWN ? "sysdown"
                                                   : "sysup";
-    Logf(hwnd, "key %s 0x%02x %s", kind, static_cast<unsigned>(vk & 0xFF), Modifiers().c_str());
+    const unsigned long flags = static_cast<unsigned long>(lParam);
+    Logf(hwnd, "key %s 0x%02x %s 0x%02lx %lu", kind, static_cast<unsigned>(vk & 0xFF), Modifiers().c_str(),
+         (flags >> 16) & 0xFF, (flags >> 24) & 1);
 }
 
 void LogButton(HWND hwnd, UINT message, LPARAM lParam)
@@ -214,7 +217,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SYSKEYUP:
         // Not passed on: the default handling would open the system menu on Alt and
         // swallow the keys that follow.
-        LogKey(hwnd, message, wParam);
+        LogKey(hwnd, message, wParam, lParam);
         return 0;
     case WM_SYSCHAR:
     case WM_CHAR:

@@ -61,9 +61,28 @@ def normalised(keys):
     return [(kind.replace("sys", ""), vk, mods) for kind, vk, mods in keys]
 
 
+# (phone key, mapping value, the key messages of a press and release as (kind, vk, scan code,
+# extended bit)): the keys go out as a keyboard sends them. Scan codes are those of the US layout
+# the test prefix types with.
+SCAN_MAPPINGS = [
+    ("1", "KEY(A)", [("down", VK_A, 0x1E, 0), ("up", VK_A, 0x1E, 0)]),
+    ("2", "KEY(LEFT);KEY(UP);KEY(RIGHT);KEY(DOWN)",
+     [("down", 0x25, 0x4B, 1), ("down", 0x26, 0x48, 1), ("down", 0x27, 0x4D, 1), ("down", 0x28, 0x50, 1),
+      ("up", 0x25, 0x4B, 1), ("up", 0x26, 0x48, 1), ("up", 0x27, 0x4D, 1), ("up", 0x28, 0x50, 1)]),
+    # The two Enter keys send one virtual key; only the keypad's is extended.
+    ("3", "KEY(PAD_ENTER);KEY(RETURN)",
+     [("down", 0x0D, 0x1C, 1), ("down", 0x0D, 0x1C, 0), ("up", 0x0D, 0x1C, 1), ("up", 0x0D, 0x1C, 0)]),
+    ("4", "KEY(HOME,shift)",
+     [("down", SHIFT, 0x2A, 0), ("down", 0x24, 0x47, 1), ("up", 0x24, 0x47, 1), ("up", SHIFT, 0x2A, 0)]),
+    ("5", "KEY(DIVIDE);KEY(46);KEY(RCONTROL)",
+     [("down", 0x6F, 0x35, 1), ("down", 0x2E, 0x53, 1), ("down", CTRL, 0x1D, 1),
+      ("up", 0x6F, 0x35, 1), ("up", 0x2E, 0x53, 1), ("up", CTRL, 0x1D, 1)]),
+]
+
+
 class KeyPathTest(harness.ServerTestCase):
-    def start(self, s):
-        s.write_profile("Target.ini", keys_profile())
+    def start(self, s, profile=None):
+        s.write_profile("Target.ini", profile or keys_profile())
         target = s.start_target(class_name=TARGET_CLASS)
         s.start_server()
         self.phone = s.phone()
@@ -121,6 +140,22 @@ class KeyPathTest(harness.ServerTestCase):
             # Every key went to the target's own window, and the link stayed in sync.
             self.assertEqual({e.hwnd for e in target.named("key")}, {target.hwnd})
             self.assertEqual(self.phone.sync_barrier(), [])
+
+    def test_keys_carry_their_scan_code_and_extended_flag(self):
+        profile = harness.profile_text("Target", [(key, value) for key, value, _ in SCAN_MAPPINGS],
+                                       class_name=TARGET_CLASS)
+        with self.server(start=False) as s:
+            target = self.start(s, profile)
+            messages, expected = [], []
+            for key, _, keys in SCAN_MAPPINGS:
+                messages += [ps.encode_key(ps.KEY_PRESSED, ps.key_code(key)),
+                             ps.encode_key(ps.KEY_RELEASED, ps.key_code(key))]
+                expected += keys
+            self.phone.send(b"".join(messages))
+            target.wait_events(lambda ev: len(target.named("key")) >= len(expected), what="%d keys" % len(expected))
+            got = [(e.fields[0].replace("sys", ""), int(e.fields[1], 16), int(e.fields[3], 16), int(e.fields[4]))
+                   for e in target.named("key")]
+            self.assertEqual(got, expected)
 
 
 if __name__ == "__main__":

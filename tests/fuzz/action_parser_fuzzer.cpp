@@ -8,24 +8,25 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "action/ActionSequence.h"
 #include "appctl/ActionPlayer.h"
 
 namespace {
 
-// Counts key events per virtual key and checks every pointer move as it happens.
+// Counts key events per key and checks every pointer move as it happens.
 class CCheckingInput : public IInputSynth {
 public:
-    void KeyDown(uint8_t vk) override
+    void KeyDown(uint8_t vk, KeyPlace place) override
     {
         Require(vk != 0 && vk != 0xFF);
-        ++m_balance[vk];
+        ++m_balance[{vk, place}];
     }
-    void KeyUp(uint8_t vk) override
+    void KeyUp(uint8_t vk, KeyPlace place) override
     {
         Require(vk != 0 && vk != 0xFF);
-        --m_balance[vk];
+        --m_balance[{vk, place}];
     }
     void MoveMouse(int32_t dx, int32_t dy) override
     {
@@ -55,7 +56,7 @@ private:
             std::abort();
     }
 
-    std::map<uint8_t, int> m_balance;
+    std::map<std::pair<uint8_t, KeyPlace>, int> m_balance;
     int32_t m_speed = 0;
 };
 

@@ -6,11 +6,14 @@
 #include "platform/InputSynth.h"
 
 // Records every synthesized input event, in order, as short readable text:
-// "key+ 0x41" / "key- 0x41", "move -1,0", "left+" / "left-", "middle+", "right-".
+// "key+ 0x41" / "key- 0x41" ("key+ 0x0D keypad" for the keypad's key), "move -1,0",
+// "left+" / "left-", "middle+", "right-".
 class CFakeInputSynth : public IInputSynth {
 public:
-    void KeyDown(uint8_t vk) override { Key('+', vk); }
-    void KeyUp(uint8_t vk) override { Key('-', vk); }
+    using IInputSynth::KeyDown;
+    using IInputSynth::KeyUp;
+    void KeyDown(uint8_t vk, KeyPlace place) override { Key('+', vk, place); }
+    void KeyUp(uint8_t vk, KeyPlace place) override { Key('-', vk, place); }
     void MoveMouse(int32_t dx, int32_t dy) override
     {
         m_events.push_back("move " + std::to_string(dx) + "," + std::to_string(dy));
@@ -28,10 +31,10 @@ public:
     }
 
 private:
-    void Key(char sign, uint8_t vk)
+    void Key(char sign, uint8_t vk, KeyPlace place)
     {
-        char text[16];
-        std::snprintf(text, sizeof text, "key%c 0x%02X", sign, vk);
+        char text[24];
+        std::snprintf(text, sizeof text, "key%c 0x%02X%s", sign, vk, place == KeyPlace::Keypad ? " keypad" : "");
         m_events.emplace_back(text);
     }
 

@@ -146,6 +146,8 @@ TEST(ActionSequence, KeyNamesAndMouseWords)
         {u"KEY(Pad_9)", true, {Key(0x69)}},
         {u"KEY(lAlT)", true, {Key(0xA4)}},
         {u"KEY(z)", true, {Key(0x5A)}},
+        {u"KEY(pad_Enter,ctrl);KEY(ENTER)", true, {CAction{ACTION_KEY, MODIFIER_CTRL, 0x0D, true}, Key(0x0D)}},
+        {u"KEY(13)", true, {Key(0x0D)}},
         {u"KEY(FOO)", false, {}},
         {u"KEY(F25)", false, {}},
         {u"KEY(NUM_10)", false, {}},
@@ -211,13 +213,15 @@ TEST(KeyNames, TableMatchesItsRanges)
     range(u"F", 1, 24, 0x70);
     expected.insert(expected.end(), {{u"NUMLOCK", 0x90}, {u"SCROLL", 0x91}, {u"LSHIFT", 0xA0},
                                      {u"RSHIFT", 0xA1}, {u"LCONTROL", 0xA2}, {u"RCONTROL", 0xA3},
-                                     {u"LALT", 0xA4}, {u"RALT", 0xA5}});
+                                     {u"LALT", 0xA4}, {u"RALT", 0xA5}, {u"PAD_ENTER", 0x0D}});
 
-    ASSERT_EQ(expected.size(), 111u);
+    ASSERT_EQ(expected.size(), 112u);
     ASSERT_EQ(g_keyNames.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(g_keyNames[i].m_name, expected[i].first) << "row " << i;
         EXPECT_EQ(g_keyNames[i].m_code, expected[i].second) << "row " << i;
+        // Only keypad Enter is the keypad's twin of a main-block key.
+        EXPECT_EQ(g_keyNames[i].m_keypad, expected[i].first == u"PAD_ENTER") << "row " << i;
     }
 }
 

@@ -55,6 +55,7 @@ TEST(ActionPlayer, KeyOrderOfPressAndRelease)
          {"key- 0x74", "key- 0x11", "key- 0x12", "key- 0x5B"}},
         {u"KEY(5)", {"key+ 0x05"}, {"key- 0x05"}},
         {u"KEY(NUM_5)", {"key+ 0x35"}, {"key- 0x35"}},
+        {u"KEY(PAD_ENTER,ctrl)", {"key+ 0x11", "key+ 0x0D keypad"}, {"key- 0x0D keypad", "key- 0x11"}},
         {u"KEY(A,Shift)", {"key+ 0x41"}, {"key- 0x41"}},
         // Only the low 8 bits of a number reach the input call.
         {u"KEY(321)", {"key+ 0x41"}, {"key- 0x41"}},
@@ -277,6 +278,9 @@ TEST(ActionPlayer, ReleaseAllLetsGoOfWhatIsHeldInReverseOrder)
         {"shared modifier", {u"KEY(A,ctrl);KEY(B,ctrl)"}, {}, 0, {"key- 0x42", "key- 0x41", "key- 0x11"}},
         {"key and button", {u"KEY(Q,shift)", u"MOUSE(BUTTON3)"}, {}, 0, {"right-", "key- 0x51", "key- 0x10"}},
         {"latched left button", {u"MOUSE(BUTTON1)"}, {u"MOUSE(BUTTON1)"}, 19, {"left-"}},
+        // The two Enter keys share a virtual key but are held apart, each let go as it went down.
+        {"one of two Enter keys", {u"KEY(PAD_ENTER)", u"KEY(RETURN)"}, {u"KEY(RETURN)"}, 0, {"key- 0x0D keypad"}},
+        {"both Enter keys", {u"KEY(PAD_ENTER)", u"KEY(RETURN)"}, {}, 0, {"key- 0x0D", "key- 0x0D keypad"}},
         {"released already", {u"KEY(A,ctrl)", u"MOUSE(BUTTON1)"}, {u"KEY(A,ctrl)", u"MOUSE(BUTTON1)"}, 0, {}},
         {"nothing pressed", {}, {}, 0, {}},
     };
