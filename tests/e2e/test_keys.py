@@ -61,22 +61,16 @@ def normalised(keys):
     return [(kind.replace("sys", ""), vk, mods) for kind, vk, mods in keys]
 
 
-# (phone key, mapping value, the key messages of a press and release as (kind, vk, scan code,
-# extended bit)): the keys go out as a keyboard sends them. Scan codes are those of the US layout
-# the test prefix types with.
+# (phone key, mapping value, its keys as (vk, scan code, extended bit)): a press sends them down
+# in order, a release up in the same order, as a keyboard sends them. Scan codes are those of the
+# US layout that the test prefix types with.
 SCAN_MAPPINGS = [
-    ("1", "KEY(A)", [("down", VK_A, 0x1E, 0), ("up", VK_A, 0x1E, 0)]),
+    ("1", "KEY(A)", [(VK_A, 0x1E, 0)]),
     ("2", "KEY(LEFT);KEY(UP);KEY(RIGHT);KEY(DOWN)",
-     [("down", 0x25, 0x4B, 1), ("down", 0x26, 0x48, 1), ("down", 0x27, 0x4D, 1), ("down", 0x28, 0x50, 1),
-      ("up", 0x25, 0x4B, 1), ("up", 0x26, 0x48, 1), ("up", 0x27, 0x4D, 1), ("up", 0x28, 0x50, 1)]),
+     [(0x25, 0x4B, 1), (0x26, 0x48, 1), (0x27, 0x4D, 1), (0x28, 0x50, 1)]),
     # The two Enter keys send one virtual key; only the keypad's is extended.
-    ("3", "KEY(PAD_ENTER);KEY(RETURN)",
-     [("down", 0x0D, 0x1C, 1), ("down", 0x0D, 0x1C, 0), ("up", 0x0D, 0x1C, 1), ("up", 0x0D, 0x1C, 0)]),
-    ("4", "KEY(HOME,shift)",
-     [("down", SHIFT, 0x2A, 0), ("down", 0x24, 0x47, 1), ("up", 0x24, 0x47, 1), ("up", SHIFT, 0x2A, 0)]),
-    ("5", "KEY(DIVIDE);KEY(46);KEY(RCONTROL)",
-     [("down", 0x6F, 0x35, 1), ("down", 0x2E, 0x53, 1), ("down", CTRL, 0x1D, 1),
-      ("up", 0x6F, 0x35, 1), ("up", 0x2E, 0x53, 1), ("up", CTRL, 0x1D, 1)]),
+    ("3", "KEY(PAD_ENTER);KEY(RETURN)", [(0x0D, 0x1C, 1), (0x0D, 0x1C, 0)]),
+    ("4", "KEY(DIVIDE);KEY(46);KEY(RCONTROL)", [(0x6F, 0x35, 1), (0x2E, 0x53, 1), (CTRL, 0x1D, 1)]),
 ]
 
 
@@ -150,7 +144,7 @@ class KeyPathTest(harness.ServerTestCase):
             for key, _, keys in SCAN_MAPPINGS:
                 messages += [ps.encode_key(ps.KEY_PRESSED, ps.key_code(key)),
                              ps.encode_key(ps.KEY_RELEASED, ps.key_code(key))]
-                expected += keys
+                expected += [(kind,) + k for kind in ("down", "up") for k in keys]
             self.phone.send(b"".join(messages))
             target.wait_events(lambda ev: len(target.named("key")) >= len(expected), what="%d keys" % len(expected))
             got = [(e.fields[0].replace("sys", ""), int(e.fields[1], 16), int(e.fields[3], 16), int(e.fields[4]))
