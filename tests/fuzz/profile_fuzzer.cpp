@@ -33,6 +33,7 @@ public:
     }
     std::vector<std::u16string> FindFiles(const std::u16string&, const std::u16string&) override { return {kPath}; }
     std::u16string GetExecutablePath() override { return u"C:\\Q\\Quillant.exe"; }
+    std::u16string GetUserDataFolder() override { return u"C:\\U"; }
 
 private:
     std::vector<uint8_t> m_bytes;

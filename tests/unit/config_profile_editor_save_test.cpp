@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr char16_t kFolder[] = u"C:\\Program Files\\Tarvo Quillant\\Profiles\\";
+// The user's profile folder, where the editor writes.
+constexpr char16_t kFolder[] = u"C:\\Users\\User\\AppData\\Roaming\\Tarvo Quillant\\Profiles\\";
 
 std::u16string Path(const std::u16string& name)
 {
@@ -106,14 +107,58 @@ TEST_F(ProfileEditorSaveTest, ExtensionIsDroppedFromTheName)
     EXPECT_TRUE(HoldsProfile(Path(u"Slides"), "Slides"));
 }
 
-TEST_F(ProfileEditorSaveTest, ProfilesGoBesideTheExecutable)
+// The program's folder cannot be written, as under a per-machine install: every save goes to
+// the user's folder, and a program's profile is kept as it is.
+TEST_F(ProfileEditorSaveTest, SavesGoToTheUserFolderOnly)
 {
-    CMemoryFileStore files(u"D:\\Tools\\Q\\Quillant.exe");
+    const std::u16string program = u"C:\\Program Files\\Tarvo Quillant\\Profiles\\";
+    const std::string shipped = ProfileText("Shipped", "shipped.exe");
+    const struct {
+        const char* what;
+        std::u16string open;  // empty: a new profile
+        std::u16string name;
+        std::u16string userData;
+        int message;  // string id, or -1 for a file error
+        std::u16string written;
+    } cases[] = {
+        {"new", u"", u"Mine", u"C:\\Users\\User\\AppData\\Roaming", 0, Path(u"Mine")},
+        {"shipped, edited", program + u"Shipped.ini", u"Shipped", u"C:\\Users\\User\\AppData\\Roaming", 0, Path(u"Shipped")},
+        {"shipped, renamed", program + u"Shipped.ini", u"Copy", u"C:\\Users\\User\\AppData\\Roaming", 0, Path(u"Copy")},
+        {"new, named as a shipped one", u"", u"SHIPPED", u"C:\\Users\\User\\AppData\\Roaming", kEditorMsgProfileExists, u""},
+        {"no user folder", u"", u"Mine", u"", -1, u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CMemoryFileStore files;
+        files.SetUserDataFolder(c.userData);
+        files.Add(program + u"Shipped.ini", shipped);
+        files.RefuseChangesUnder(program);
+        CProfileEditorModel model(files, files);
+        if (!c.open.empty()) {
+            ASSERT_TRUE(model.Load(c.open).Succeeded());
+        } else {
+            ASSERT_TRUE(model.SetIdentificationText(u"new.exe"));
+        }
+        model.SetName(c.name);
+        const CEditorMessage message = model.Save();
+        if (c.message >= 0) {
+            EXPECT_EQ(message.m_stringId, c.message);
+        } else {
+            EXPECT_FALSE(message.Succeeded());
+        }
+        EXPECT_EQ(files.Log(), c.written.empty() ? std::vector<std::u16string>{}
+                                                 : std::vector<std::u16string>{u"write " + c.written});
+        EXPECT_EQ(files.Text(program + u"Shipped.ini"), shipped);
+    }
+
+    // A user folder that cannot be created is reported, not taken for a save.
+    CMemoryFileStore files;
+    files.RefuseChangesUnder(u"C:\\Users\\");
     CProfileEditorModel model(files, files);
-    model.SetName(u"Here");
-    ASSERT_TRUE(model.SetIdentificationText(u"here.exe"));
-    ASSERT_TRUE(model.Save().Succeeded());
-    EXPECT_TRUE(files.Has(u"D:\\Tools\\Q\\Profiles\\Here.ini"));
+    model.SetName(u"Mine");
+    ASSERT_TRUE(model.SetIdentificationText(u"new.exe"));
+    EXPECT_FALSE(model.Save().Succeeded());
+    EXPECT_EQ(files.Count(), 0u);
 }
 
 TEST_F(ProfileEditorSaveTest, NewProfileNeverReplacesAFile)
