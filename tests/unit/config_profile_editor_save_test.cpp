@@ -112,53 +112,41 @@ TEST_F(ProfileEditorSaveTest, ExtensionIsDroppedFromTheName)
 TEST_F(ProfileEditorSaveTest, SavesGoToTheUserFolderOnly)
 {
     const std::u16string program = u"C:\\Program Files\\Tarvo Quillant\\Profiles\\";
+    const std::u16string data = u"C:\\Users\\User\\AppData\\Roaming";
     const std::string shipped = ProfileText("Shipped", "shipped.exe");
     const struct {
         const char* what;
-        std::u16string open;  // empty: a new profile
+        bool openShipped;
         std::u16string name;
         std::u16string userData;
-        int message;  // string id, or -1 for a file error
-        std::u16string written;
+        std::u16string written;  // empty: the save fails
     } cases[] = {
-        {"new", u"", u"Mine", u"C:\\Users\\User\\AppData\\Roaming", 0, Path(u"Mine")},
-        {"shipped, edited", program + u"Shipped.ini", u"Shipped", u"C:\\Users\\User\\AppData\\Roaming", 0, Path(u"Shipped")},
-        {"shipped, renamed", program + u"Shipped.ini", u"Copy", u"C:\\Users\\User\\AppData\\Roaming", 0, Path(u"Copy")},
-        {"new, named as a shipped one", u"", u"SHIPPED", u"C:\\Users\\User\\AppData\\Roaming", kEditorMsgProfileExists, u""},
-        {"no user folder", u"", u"Mine", u"", -1, u""},
+        {"new", false, u"Mine", data, Path(u"Mine")},
+        {"shipped, edited", true, u"Shipped", data, Path(u"Shipped")},
+        {"shipped, renamed", true, u"Copy", data, Path(u"Copy")},
+        {"new, named as a shipped one", false, u"SHIPPED", data, u""},
+        {"no user folder", false, u"Mine", u"", u""},
+        {"user folder cannot be made", false, u"Mine", u"C:\\Program Files\\Data", u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         CMemoryFileStore files;
         files.SetUserDataFolder(c.userData);
         files.Add(program + u"Shipped.ini", shipped);
-        files.RefuseChangesUnder(program);
+        files.RefuseChangesUnder(u"C:\\Program Files\\");
         CProfileEditorModel model(files, files);
-        if (!c.open.empty()) {
-            ASSERT_TRUE(model.Load(c.open).Succeeded());
+        if (c.openShipped) {
+            ASSERT_TRUE(model.Load(program + u"Shipped.ini").Succeeded());
         } else {
             ASSERT_TRUE(model.SetIdentificationText(u"new.exe"));
         }
         model.SetName(c.name);
-        const CEditorMessage message = model.Save();
-        if (c.message >= 0) {
-            EXPECT_EQ(message.m_stringId, c.message);
-        } else {
-            EXPECT_FALSE(message.Succeeded());
-        }
+        EXPECT_EQ(model.Save().Succeeded(), !c.written.empty());
         EXPECT_EQ(files.Log(), c.written.empty() ? std::vector<std::u16string>{}
                                                  : std::vector<std::u16string>{u"write " + c.written});
         EXPECT_EQ(files.Text(program + u"Shipped.ini"), shipped);
+        EXPECT_EQ(files.Count(), c.written.empty() ? 1u : 2u);
     }
-
-    // A user folder that cannot be created is reported, not taken for a save.
-    CMemoryFileStore files;
-    files.RefuseChangesUnder(u"C:\\Users\\");
-    CProfileEditorModel model(files, files);
-    model.SetName(u"Mine");
-    ASSERT_TRUE(model.SetIdentificationText(u"new.exe"));
-    EXPECT_FALSE(model.Save().Succeeded());
-    EXPECT_EQ(files.Count(), 0u);
 }
 
 TEST_F(ProfileEditorSaveTest, NewProfileNeverReplacesAFile)
