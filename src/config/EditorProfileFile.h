@@ -26,7 +26,8 @@ constexpr size_t kEditorMaxTextChars = 299;
 
 // The whole file: 26 lines ending in CR LF but the last. ASCII text is written as it is; text
 // with any other character is UTF-8 with a byte-order mark, which every reader of profiles
-// understands whatever the system's code page, so no character is lost or read differently. Line breaks inside a value would start a line of their own and are written as blanks.
+// understands whatever the system's code page, so no character is lost or read differently.
+// Line breaks inside a value would start a line of their own and are written as blanks.
 std::vector<uint8_t> FormatEditorProfile(const CEditorProfile& profile);
 
 // The name, identification values, window-behaviour flags and selections of a profile file;

@@ -139,8 +139,8 @@ CEditorMessage CProfileEditorModel::Save()
     // Only the file this profile came from (or the program's profile it is a copy of), or the
     // one this editor has just written, may be replaced: any other file of that name, in
     // either folder, is another profile.
-    const bool ownsTarget = (m_editing && !renamed && (SamePath(target, m_openedPath) || SamePath(programTwin, m_openedPath))) ||
-                            SamePath(target, m_savedPath);
+    const bool openedHere = SamePath(target, m_openedPath) || SamePath(programTwin, m_openedPath);
+    const bool ownsTarget = (m_editing && !renamed && openedHere) || SamePath(target, m_savedPath);
     if ((m_writer.Exists(target) || m_writer.Exists(programTwin)) && !ownsTarget)
         return EditorMessage(kEditorMsgProfileExists);
 

@@ -7,7 +7,8 @@
 #include "text/TextCodec.h"
 
 // The files this program reads: its profile files, the folders they live in (beside the
-// executable and in the user's own application data) and the code page of 8-bit text files. Paths are Windows paths with backslashes. The Win32 file system implements
+// executable and in the user's own application data) and the code page of 8-bit text files.
+// Paths are Windows paths with backslashes. The Win32 file system implements
 // it on Windows; tests use an in-memory one.
 class IFileSystem {
 public:

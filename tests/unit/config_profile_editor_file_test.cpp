@@ -71,7 +71,8 @@ TEST_F(EditorProfileFileTest, ShippedProfilesAreRewrittenByteForByte)
         ASSERT_TRUE(model.Load(shippedPath).Succeeded());
         EXPECT_EQ(model.GetName() + u".ini", entry.path().filename().u16string());
         ASSERT_TRUE(model.Save().Succeeded());
-        EXPECT_EQ(m_files.Text(kFolder + entry.path().filename().u16string()), std::string(shipped.begin(), shipped.end()));
+        const std::u16string copy = kFolder + entry.path().filename().u16string();
+        EXPECT_EQ(m_files.Text(copy), std::string(shipped.begin(), shipped.end()));
         EXPECT_EQ(m_files.Count(), 2 * seen) << "saved under another name";
     }
     EXPECT_GE(seen, 8u);

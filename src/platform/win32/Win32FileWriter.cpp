@@ -149,7 +149,9 @@ EFileError CWin32FileWriter::CreateFolders(const std::u16string& folder)
             continue;
         ::CreateDirectoryW(as_wcstr(folder.substr(0, slash)), nullptr);
     }
-    const std::u16string whole = !folder.empty() && folder.back() == u'\\' ? folder.substr(0, folder.size() - 1) : folder;
+    std::u16string whole = folder;
+    if (!whole.empty() && whole.back() == u'\\')
+        whole.pop_back();
     if (::CreateDirectoryW(as_wcstr(whole), nullptr))
         return EFileError::None;
     const DWORD error = ::GetLastError();
