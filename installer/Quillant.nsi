@@ -190,8 +190,10 @@ Section "${PRODUCT} (program, help and default profiles)" SecProgram
     Call FailWriting
   ${EndIf}
 
-  ; A shipped profile the user has changed since (the editor saves in place) is newer than
-  ; the one in setup and stays; an unchanged older one is brought up to date.
+  ; The shipped profiles are read-only defaults: the editor saves the user's profiles, and
+  ; copies of shipped ones, in the user's own folder (%APPDATA%\Tarvo Quillant\Profiles), which
+  ; setup and uninstall leave alone. A shipped profile changed in place by an older version is
+  ; newer than the one in setup and stays; an unchanged older one is brought up to date.
   SetOutPath "$INSTDIR\Profiles"
   SetOverwrite ifnewer
   !insertmacro SHIPPED_PROFILES INSTALL_PROFILE
@@ -302,8 +304,8 @@ Function un.onInit
   Call un.RequireServerClosed
 FunctionEnd
 
-; A shipped profile goes when its content is still what setup wrote; one the user has changed
-; since (the editor saves in place) is the user's and is treated like the user's own profiles.
+; A shipped profile goes when its content is still what setup wrote; one changed in place since
+; (as older versions' editor did) is the user's and is treated like the user's own profiles.
 ; The uninstaller carries the shipped files to compare with.
 !macro REMOVE_SHIPPED_PROFILE NAME
   ${If} ${FileExists} "$INSTDIR\Profiles\${NAME}"
@@ -369,7 +371,10 @@ Function un.SameContent
   Exch $0
 FunctionEnd
 
-; Profiles left after the shipped ones are the user's: asked about, default No; kept silently.
+; Profiles left after the shipped ones were made by older versions, which kept the user's
+; profiles beside the program: asked about, default No; kept silently. The profiles in each
+; user's own folder (%APPDATA%\Tarvo Quillant\Profiles) are that user's, like the settings, and
+; stay.
 Function un.RemoveUserProfiles
   StrCpy $R4 ""   ; names, for the question
   StrCpy $R5 0    ; count

@@ -193,11 +193,18 @@ void CConfigApplications::DeleteProfile()
     if (ShowMessage(GetSheet(), LoadResourceText(IDS_CONFIRM_DELETE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
         IDYES)
         return;
-    const std::u16string& path = m_paths[static_cast<size_t>(entry)];
-    const EFileError error = m_writer.RemoveFile(path);
+    const std::u16string path = m_paths[static_cast<size_t>(entry)];
+    bool switchedOff = false;
+    const EFileError error = m_settings.DeleteProfile(path, m_writer, switchedOff);
     if (error != EFileError::None) {
         // The list stays as it was: the file is still there, or was already gone.
         ShowMessage(GetSheet(), FileErrorMessage(error, path).m_text, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (switchedOff) {
+        // A program's profile stays listed, switched off, so that the user can switch it on
+        // again; the mark shows what is stored already.
+        ListView_SetCheckState(List(), entry, FALSE);
         return;
     }
     FillList();

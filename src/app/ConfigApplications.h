@@ -11,7 +11,8 @@ class IFileWriter;
 
 // The Applications page: one checked entry per profile (checked while the profile is in use),
 // and the buttons that reload, create, edit and delete profiles. Check marks are stored on the
-// sheet's OK; profile files are changed at once by the editor and by Delete.
+// sheet's OK; profile files are changed at once by the editor and by Delete, which removes the
+// user's own profile file or, for a profile of the program's folder, switches it off at once.
 class CConfigApplications : public CPropertyPage {
 public:
     CConfigApplications(CServerConfiguration& settings, IFileSystem& files, IFileWriter& writer);

@@ -40,7 +40,7 @@ bool CAppConfiguration::Load(const std::u16string& path)
     if (!m_fileSystem.ReadFile(path, bytes))
         bytes.clear();
     CIniFile file;
-    file.Parse(bytes);
+    file.Parse(bytes, m_fileSystem.GetTextCodePage());
 
     m_name = file.GetString(kApplicationSection, u"Name", kDefaultName, kMaxNameChars + 1);
     m_className = file.GetString(kApplicationSection, u"ClassName", u"", kMaxClassNameChars + 1);

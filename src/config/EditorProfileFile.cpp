@@ -26,15 +26,20 @@ std::u16string OneLine(std::u16string text)
     return text;
 }
 
-// Windows-1252 when the code page has every character, else UTF-8 with its byte-order mark.
+// ASCII as it is, which every code page reads alike; any other text as UTF-8 with its
+// byte-order mark, which reads the same whatever the system's code page, also in older builds.
 std::vector<uint8_t> Encode(std::u16string_view text)
 {
     std::vector<uint8_t> bytes;
-    bytes.reserve(text.size());
-    if (Windows1252().Encode(text, bytes))
-        return bytes;
-    bytes.assign({0xEF, 0xBB, 0xBF});
-    AppendUtf8(bytes, text);
+    bytes.reserve(text.size() + 3);
+    for (char16_t unit : text) {
+        if (unit >= 0x80) {
+            bytes.assign({0xEF, 0xBB, 0xBF});
+            AppendUtf8(bytes, text);
+            return bytes;
+        }
+        bytes.push_back(static_cast<uint8_t>(unit));
+    }
     return bytes;
 }
 
@@ -86,7 +91,7 @@ std::vector<uint8_t> FormatEditorProfile(const CEditorProfile& profile)
     return Encode(text);
 }
 
-std::optional<CEditorProfile> ParseEditorProfile(const std::vector<uint8_t>& bytes)
+std::optional<CEditorProfile> ParseEditorProfile(const std::vector<uint8_t>& bytes, const ICodePage& codePage)
 {
     const std::u16string text = DecodeForRecord(bytes);
     const auto record = FindRecord(text);
@@ -97,7 +102,7 @@ std::optional<CEditorProfile> ParseEditorProfile(const std::vector<uint8_t>& byt
         return std::nullopt;
 
     CIniFile file;
-    file.Parse(bytes);
+    file.Parse(bytes, codePage);
     CEditorProfile profile;
     profile.m_selections = *selections;
     profile.m_name = file.GetString(kApplicationSection, u"Name", u"", kEditorMaxTextChars + 1);

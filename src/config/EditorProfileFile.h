@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/SelectionRecord.h"
+#include "text/TextCodec.h"
 
 struct CEditorProfile {
     std::u16string m_name;
@@ -23,15 +24,16 @@ struct CEditorProfile {
 // Longest identification and name text the editor reads back.
 constexpr size_t kEditorMaxTextChars = 299;
 
-// The whole file: 26 lines ending in CR LF but the last. The text is 8-bit Windows-1252, as the
-// profile reader expects; when a value has a character that code page lacks, the file is
-// UTF-8 with a byte-order mark instead, which the reader also understands, so no character is
-// lost. Line breaks inside a value would start a line of their own and are written as blanks.
+// The whole file: 26 lines ending in CR LF but the last. ASCII text is written as it is; text
+// with any other character is UTF-8 with a byte-order mark, which every reader of profiles
+// understands whatever the system's code page, so no character is lost or read differently.
+// Line breaks inside a value would start a line of their own and are written as blanks.
 std::vector<uint8_t> FormatEditorProfile(const CEditorProfile& profile);
 
 // The name, identification values, window-behaviour flags and selections of a profile file;
 // the mapping values are left empty, since the editor rebuilds them from the selections.
 // Nothing when the file's last line that starts with "#" is missing or does not hold exactly
 // 102 characters after the "#". The flags read as the server reads them: false exactly for
-// "false" in any case, true otherwise and when missing.
-std::optional<CEditorProfile> ParseEditorProfile(const std::vector<uint8_t>& bytes);
+// "false" in any case, true otherwise and when missing. Text without a byte-order mark that is
+// not UTF-8 is read in the code page.
+std::optional<CEditorProfile> ParseEditorProfile(const std::vector<uint8_t>& bytes, const ICodePage& codePage);

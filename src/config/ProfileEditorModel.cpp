@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "config/EditorProfileFile.h"
+#include "config/ProfileFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriter.h"
 #include "text/AsciiText.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr char16_t kProfileFolder[] = u"Profiles\\";
 constexpr char16_t kProfileExtension[] = u".ini";
 
 // Text from an edit field as one line without surrounding white space: a line break would
@@ -73,7 +73,7 @@ CEditorMessage CProfileEditorModel::Load(const std::u16string& path)
     std::vector<uint8_t> bytes;
     if (!m_files.ReadFile(path, bytes))
         return FileErrorMessage(m_writer.Exists(path) ? EFileError::Unknown : EFileError::NotFound, path);
-    const auto profile = ParseEditorProfile(bytes);
+    const auto profile = ParseEditorProfile(bytes, m_files.GetTextCodePage());
     if (!profile)
         return EditorMessage(kEditorMsgCannotModify);
 
@@ -108,13 +108,6 @@ void CProfileEditorModel::ResetView()
     PressPhoneKey(1);
 }
 
-std::u16string CProfileEditorModel::ProfileFolder() const
-{
-    const std::u16string executable = m_files.GetExecutablePath();
-    const size_t slash = executable.rfind(u'\\');
-    return (slash == std::u16string::npos ? std::u16string() : executable.substr(0, slash + 1)) + kProfileFolder;
-}
-
 CEditorMessage CProfileEditorModel::Save()
 {
     if (m_name.empty())
@@ -133,16 +126,22 @@ CEditorMessage CProfileEditorModel::Save()
         return EditorMessage(kEditorMsgNameMissing);
     m_name = name;
 
-    const std::u16string folder = ProfileFolder();
+    // Profiles are only ever written to the user's folder: the program's folder may not be
+    // writable, and its profiles are the defaults a user's copy replaces.
+    const CProfileFolders folders(m_files);
+    const std::u16string& folder = folders.UserFolder();
     const std::u16string target = folder + name + kProfileExtension;
-    if (!IsUsableFileName(name))
+    if (folder.empty() || !IsUsableFileName(name))
         return FileErrorMessage(EFileError::BadPath, target);
+    const std::u16string programTwin = folders.ProgramFolder() + name + kProfileExtension;
 
     const bool renamed = m_editing && name != m_originalName;
-    // Only the file this profile came from, or the one this editor has just written, may be
-    // replaced: any other file of that name is another profile.
-    const bool ownsTarget = (m_editing && !renamed && SamePath(target, m_openedPath)) || SamePath(target, m_savedPath);
-    if (m_writer.Exists(target) && !ownsTarget)
+    // Only the file this profile came from (or the program's profile it is a copy of), or the
+    // one this editor has just written, may be replaced: any other file of that name, in
+    // either folder, is another profile.
+    const bool openedHere = SamePath(target, m_openedPath) || SamePath(programTwin, m_openedPath);
+    const bool ownsTarget = (m_editing && !renamed && openedHere) || SamePath(target, m_savedPath);
+    if ((m_writer.Exists(target) || m_writer.Exists(programTwin)) && !ownsTarget)
         return EditorMessage(kEditorMsgProfileExists);
 
     CEditorProfile profile;
@@ -154,13 +153,16 @@ CEditorMessage CProfileEditorModel::Save()
     profile.m_bringToTop = m_behaviourValues[BEHAVIOUR_BRING_TO_TOP];
     profile.m_values = m_values;
     profile.m_selections = m_selections;
-    const EFileError written = m_writer.WriteFileAtomically(target, FormatEditorProfile(profile));
+    EFileError written = m_writer.CreateFolders(folder);
+    if (written == EFileError::None)
+        written = m_writer.WriteFileAtomically(target, FormatEditorProfile(profile));
     if (written != EFileError::None)
         return FileErrorMessage(written, target);
     m_savedPath = target;
 
-    // A rename takes the old file away, but only the file the profile was opened from and only
-    // when it carries the old name: a file of another name stays, as it does without a rename.
+    // A rename takes the old file away, but only the file the profile was opened from, only
+    // when it carries the old name and only in the user's folder: a file of another name
+    // stays, as it does without a rename, and the program's profiles are never touched.
     if (renamed) {
         const std::u16string oldPath = folder + m_originalName + kProfileExtension;
         if (SamePath(oldPath, m_openedPath) && !SamePath(oldPath, target)) {

@@ -29,10 +29,12 @@ public:
     // failure the model stays as it was.
     CEditorMessage Load(const std::u16string& path);
 
-    // Checks the profile and writes it as "<name>.ini" into the "Profiles" folder beside the
-    // executable: messages 136 (no name), 147 (no identification), 137 (the file would replace
-    // another profile), or a file error (a name that cannot be a file name, a failed write or
-    // delete). A rename removes the file the profile was opened from.
+    // Checks the profile and writes it as "<name>.ini" into the user's profile folder, which is
+    // created when missing; a profile opened from the program's folder is saved as the user's
+    // copy, which replaces it. Messages 136 (no name), 147 (no identification), 137 (the file
+    // would replace another profile, in either folder), or a file error (a name that cannot be
+    // a file name, no user folder, a failed write or delete). A rename removes the file the
+    // profile was opened from when it is the user's.
     CEditorMessage Save();
 
     bool IsEditing() const { return m_editing; }
@@ -89,7 +91,6 @@ public:
 private:
     void ResetView();
     void StoreAndCompose();
-    std::u16string ProfileFolder() const;
 
     IFileSystem& m_files;
     IFileWriter& m_writer;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "config/ProfileFolders.h"
 #include "config/Registry.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriter.h"
 
 namespace {
 
@@ -18,7 +20,6 @@ constexpr int32_t kDefaultDisableScreensaver = 1;
 
 constexpr char16_t kNoSplashArgument[] = u" /NOSPLASH";
 
-constexpr char16_t kProfileFolder[] = u"Profiles\\";
 constexpr char16_t kProfilePattern[] = u"*.ini";
 
 // Opens the settings key, creating it on first start; a key just created is opened as on
@@ -57,9 +58,8 @@ bool CServerConfiguration::LoadSettings()
     registry.GetStringList(kDisabledProfilesValue, m_disabledProfiles);
 
     // Paths that name no loaded profile stay in the list until the next save.
-    EnableAllProfiles();
-    for (const std::u16string& path : m_disabledProfiles)
-        DisableProfile(path);
+    for (const auto& profile : m_profiles)
+        profile->SetEnabled(IsProfileEnabled(profile->GetPath()));
     return true;
 }
 
@@ -84,22 +84,15 @@ bool CServerConfiguration::SaveSettings()
 
 bool CServerConfiguration::IsProfileEnabled(const std::u16string& path) const
 {
-    return std::find(m_disabledProfiles.begin(), m_disabledProfiles.end(), path) == m_disabledProfiles.end();
+    const CProfileFolders folders(m_fileSystem);
+    return std::none_of(m_disabledProfiles.begin(), m_disabledProfiles.end(),
+                        [&](const std::u16string& listed) { return folders.SameProfile(listed, path); });
 }
 
 void CServerConfiguration::LoadProfiles()
 {
     m_profiles.clear();
-
-    // The folder beside the executable; a path without a folder leaves it relative.
-    const std::u16string executable = m_fileSystem.GetExecutablePath();
-    const size_t slash = executable.rfind(u'\\');
-    const std::u16string folder =
-        (slash == std::u16string::npos ? std::u16string() : executable.substr(0, slash + 1)) + kProfileFolder;
-
-    std::vector<std::u16string> paths;
-    FindProfileFiles(folder, paths);
-    for (const std::u16string& path : paths) {
+    for (const std::u16string& path : CProfileFolders(m_fileSystem).List()) {
         auto profile = std::make_unique<CAppConfiguration>(m_fileSystem);
         profile->Load(path);
         profile->SetEnabled(IsProfileEnabled(path));
@@ -130,6 +123,28 @@ bool CServerConfiguration::DisableProfile(const std::u16string& path)
         }
     }
     return false;
+}
+
+bool CServerConfiguration::SwitchOffProfile(const std::u16string& path)
+{
+    CRegistry registry(m_registry);
+    if (!OpenSettingsKey(registry))
+        return false;
+    DisableProfile(path);
+    if (IsProfileEnabled(path))
+        m_disabledProfiles.push_back(path);
+    return registry.SetStringList(kDisabledProfilesValue, m_disabledProfiles);
+}
+
+EFileError CServerConfiguration::DeleteProfile(const std::u16string& path, IFileWriter& writer, bool& switchedOff)
+{
+    switchedOff = false;
+    if (CProfileFolders(m_fileSystem).IsUserProfile(path))
+        return writer.RemoveFile(path);
+    if (!SwitchOffProfile(path))
+        return EFileError::Unknown;
+    switchedOff = true;
+    return EFileError::None;
 }
 
 bool CServerConfiguration::IsStartAtLogonEnabled() const

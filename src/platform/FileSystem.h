@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
-// The files this program reads: its profile files, the folder they live in and the folder of
-// the executable. Paths are Windows paths with backslashes. The Win32 file system implements
+#include "text/TextCodec.h"
+
+// The files this program reads: its profile files, the folders they live in (beside the
+// executable and in the user's own application data) and the code page of 8-bit text files.
+// Paths are Windows paths with backslashes. The Win32 file system implements
 // it on Windows; tests use an in-memory one.
 class IFileSystem {
 public:
@@ -26,4 +29,11 @@ public:
 
     // The full path of the running executable.
     virtual std::u16string GetExecutablePath() = 0;
+
+    // The current user's roaming application-data folder, without a trailing backslash; empty
+    // when the system names none.
+    virtual std::u16string GetUserDataFolder() = 0;
+
+    // The code page 8-bit text files are read in: the system's ANSI code page on Windows.
+    virtual const ICodePage& GetTextCodePage() { return Windows1252(); }
 };

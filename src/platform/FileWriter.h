@@ -33,6 +33,10 @@ public:
     // temporary file is removed and the target is as it was.
     virtual EFileError WriteFileAtomically(const std::u16string& path, const std::vector<uint8_t>& bytes) = 0;
 
+    // Creates the folder (which ends with a backslash) and every missing folder above it;
+    // None when it is there afterwards, also when it was there before.
+    virtual EFileError CreateFolders(const std::u16string& folder) = 0;
+
     // Removes the file. NotFound when there is none. (Not named DeleteFile: <windows.h> makes
     // that a macro.)
     virtual EFileError RemoveFile(const std::u16string& path) = 0;

@@ -85,6 +85,34 @@ private:
     };
 };
 
+// The length of the well-formed UTF-8 sequence at the start of the bytes (1 to 4) with its
+// code point; 0 when they do not start with one.
+size_t ReadUtf8Sequence(const uint8_t* data, size_t size, uint32_t& codePoint)
+{
+    const uint8_t lead = data[0];
+    codePoint = lead;
+    if (lead < 0x80)
+        return 1;
+    size_t length = 0;
+    uint32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
+    }
+    if (length == 0 || size < length)
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((data[k] & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (data[k] & 0x3F);
+    }
+    const bool valid = codePoint >= minimum && codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
+    return valid ? length : 0;
+}
+
 }  // namespace
 
 bool IsHighSurrogate(char16_t unit)
@@ -103,30 +131,9 @@ std::u16string DecodeUtf8(const uint8_t* data, size_t size)
     text.reserve(size);
     size_t i = 0;
     while (i < size) {
-        const uint8_t lead = data[i];
-        if (lead < 0x80) {
-            text.push_back(lead);
-            ++i;
-            continue;
-        }
-        size_t length = 0;
-        uint32_t minimum = 0;
         uint32_t codePoint = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, minimum = 0x80, codePoint = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, minimum = 0x800, codePoint = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, minimum = 0x10000, codePoint = lead & 0x07;
-        }
-        bool valid = length != 0 && size - i >= length;
-        for (size_t k = 1; valid && k < length; ++k) {
-            const uint8_t next = data[i + k];
-            valid = (next & 0xC0) == 0x80;
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        valid = valid && codePoint >= minimum && codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
-        if (!valid) {
+        const size_t length = ReadUtf8Sequence(data + i, size - i, codePoint);
+        if (length == 0) {
             text.push_back(kReplacement);
             ++i;
             continue;
@@ -135,6 +142,19 @@ std::u16string DecodeUtf8(const uint8_t* data, size_t size)
         i += length;
     }
     return text;
+}
+
+bool IsValidUtf8(const uint8_t* data, size_t size)
+{
+    size_t i = 0;
+    while (i < size) {
+        uint32_t codePoint = 0;
+        const size_t length = ReadUtf8Sequence(data + i, size - i, codePoint);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 void AppendUtf8(std::vector<uint8_t>& bytes, std::u16string_view text)
@@ -178,6 +198,8 @@ std::u16string DecodeText(const uint8_t* data, size_t size, const ICodePage& cod
         return DecodeUtf16(data + 2, size - 2, true);
     if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
         return DecodeUtf8(data + 3, size - 3);
+    if (IsValidUtf8(data, size))
+        return DecodeUtf8(data, size);
     return codePage.Decode(data, size);
 }
 

@@ -35,8 +35,14 @@ public:
 const ICodePage& Windows1252();
 
 // Text that starts with a byte-order mark in the encoding the mark names (UTF-16LE, UTF-16BE,
-// UTF-8), the mark left out; 8-bit text in the code page otherwise.
+// UTF-8), the mark left out. Without a mark, text that is valid UTF-8 is read as UTF-8 (what
+// editors save today) and anything else as 8-bit text in the code page; ASCII reads the same
+// either way.
 std::u16string DecodeText(const uint8_t* data, size_t size, const ICodePage& codePage);
+
+// Whether the bytes are well-formed UTF-8 throughout: no overlong forms, surrogates, code
+// points beyond U+10FFFF or sequences cut short.
+bool IsValidUtf8(const uint8_t* data, size_t size);
 
 // Letter case as Windows ignores it in names: ASCII, Latin-1, Latin Extended-A, Greek and
 // Cyrillic letters fold to small letters; everything else stays as it is.

@@ -2,6 +2,7 @@
 visible top-level window a profile recognises, one pop-up window per profile,
 and a refresh every 3 s that is sent only when the list changed."""
 
+import os
 import unittest
 
 import harness
@@ -92,6 +93,22 @@ class AppListTest(harness.ServerTestCase):
             self.phone = s.phone()
             connect(self, self.phone)
             self.assertEqual([(e["app_id"], e["name"]) for e in self.phone.request_list()], [(target.hwnd, "ByFile")])
+
+    def test_a_user_profile_saved_as_utf8_without_a_mark_reaches_the_phone_exactly(self):
+        with self.server(start=False) as s:
+            # As Notepad saves today: UTF-8 without a byte-order mark, in the user's folder.
+            title = "\u0414\u043e\u043a\u043b\u0430\u0434"  # a Cyrillic word
+            text = harness.profile_text("Pr\u00e4sentation \u2013 " + title, [("1", "KEY(A)")], title=title)
+            folder = s.unix_path("C:\\users\\%s\\AppData\\Roaming\\Tarvo Quillant\\Profiles" % s.windows_user())
+            os.makedirs(folder, exist_ok=True)
+            with open(os.path.join(folder, "Pr\u00e4sentation.ini"), "wb") as f:
+                f.write(text.encode("utf-8"))
+            target = s.start_target(class_name=TARGET_CLASS, title=title + " 1")
+            s.start_server()
+            self.phone = s.phone()
+            connect(self, self.phone)
+            self.assertEqual([(e["app_id"], e["name"]) for e in self.phone.request_list()],
+                             [(target.hwnd, "Pr\u00e4sentation \u2013 " + title)])
 
 
 if __name__ == "__main__":

@@ -1,9 +1,12 @@
 """The profile editor, reached as a user reaches it: the configuration sheet's Applications
 page opens it with New... or Edit. A profile made in it is written in the editor's exact file
-layout, is offered to the phone and plays its keys into the application; a profile it refuses
-to save leaves the folder as it was; an edited profile saved unchanged keeps its bytes."""
+layout into the user's profile folder, also when the program's folder cannot be written, is
+offered to the phone and plays its keys into the application; a profile it refuses to save
+leaves the folders as they were; an edited profile saved unchanged keeps its bytes."""
 
+import contextlib
 import os
+import subprocess
 import unittest
 
 import harness
@@ -16,7 +19,6 @@ PSM_SETCURSEL = 0x465
 HELP_WINDOW = ["--class", "HH Parent", "--title", "Tarvo Quillant Help", "--visible"]
 PROFILE_LIST, NEW, EDIT = 1002, 1003, 1021
 TARGET_CLASS = "QuillantTarget"
-PROFILES_FOLDER = "C:\\Quillant\\Profiles\\"
 
 # Controls of the editor.
 NAME, IDENTIFICATION, ID_VALUE, BEHAVIOUR, TRUE, HELP = 1015, 1034, 1129, 1036, 1127, 1041
@@ -48,6 +50,26 @@ def editor_file(name, mappings, class_name="", executable="", title="", auto_res
 def read_bytes(path):
     with open(path, "rb") as f:
         return f.read()
+
+
+def user_profiles_folder(s):
+    """The user's profile folder as the server names it."""
+    return "C:\\users\\%s\\AppData\\Roaming\\Tarvo Quillant\\Profiles\\" % s.windows_user()
+
+
+def user_profiles_dir(s):
+    return s.unix_path(user_profiles_folder(s))
+
+
+@contextlib.contextmanager
+def unwritable(*paths):
+    """The paths made immutable, as a folder under Program Files is for a standard user (the
+    tests run as root, whom permission bits do not stop)."""
+    subprocess.run(["chattr", "+i"] + list(paths), check=True)
+    try:
+        yield
+    finally:
+        subprocess.run(["chattr", "-i"] + list(paths), check=True)
 
 
 class ProfileEditorTest(harness.ServerTestCase):
@@ -93,11 +115,15 @@ class ProfileEditorTest(harness.ServerTestCase):
         self.tool(s, EDITOR, "select", control, "=" + text)
 
     def folder(self, s):
-        """Every file of the profile folder with its bytes."""
-        return {name: read_bytes(os.path.join(s.profiles_dir(), name)) for name in os.listdir(s.profiles_dir())}
+        """Every file of the program's and the user's profile folders with its bytes."""
+        files = {}
+        for folder in (s.profiles_dir(), user_profiles_dir(s)):
+            if os.path.isdir(folder):
+                files.update({os.path.join(folder, n): read_bytes(os.path.join(folder, n)) for n in os.listdir(folder)})
+        return files
 
     def stray_files(self, s):
-        return [name for name in os.listdir(s.profiles_dir()) if not name.endswith(".ini")]
+        return [name for name in os.listdir(user_profiles_dir(s)) if not name.endswith(".ini")]
 
     # -- tests
 
@@ -130,11 +156,17 @@ class ProfileEditorTest(harness.ServerTestCase):
             self.wait_text(s, VALUE, "Key(c,ctrl)")
             self.assertEqual(self.tool(s, EDITOR, "state", MOD2)[0].split()[0], "enabled=1")
             s.screenshot("profile-editor-filled")
-            self.save_editor(s)
+            # The program's folder cannot be written, as under Program Files for a standard
+            # user: the profile goes to the user's folder, which the save creates.
+            program_files = self.folder(s)
+            os.makedirs(s.profiles_dir(), exist_ok=True)
+            with unwritable(os.path.dirname(s.profiles_dir()), s.profiles_dir()):
+                self.save_editor(s)
+            self.assertEqual({p: b for p, b in self.folder(s).items() if p.startswith(s.profiles_dir())}, program_files)
 
             written = editor_file("Editor Target", {"1": ("Key(a)", 1, 0, 0, 0), "HASH": ("Key(c,ctrl)", 3, 0, 3, 0)},
                                   class_name=TARGET_CLASS, bring_to_top=True)
-            path = os.path.join(s.profiles_dir(), "Editor Target.ini")
+            path = os.path.join(user_profiles_dir(s), "Editor Target.ini")
             self.assertEqual(read_bytes(path), written)
             self.assertEqual(self.stray_files(s), [], "temporary files left beside the profiles")
             harness.wait_until(lambda: "Editor Target" in self.profile_names(s), harness.EVENT_LIMIT,
@@ -172,8 +204,8 @@ class ProfileEditorTest(harness.ServerTestCase):
             cases = [
                 ("", TARGET_CLASS, "You must enter a name for the profile."),
                 ("Nameless", "", "You must enter the executable of the application, or a window title, or a class name"),
-                ("a:b", TARGET_CLASS, PROFILES_FOLDER + "a:b.ini" + invalid),
-                ("con", TARGET_CLASS, PROFILES_FOLDER + "con.ini" + invalid),
+                ("a:b", TARGET_CLASS, user_profiles_folder(s) + "a:b.ini" + invalid),
+                ("con", TARGET_CLASS, user_profiles_folder(s) + "con.ini" + invalid),
                 ("Target", TARGET_CLASS,
                  "Profile with that name already exists. Please use\na different name or delete existing profile first."),
             ]
@@ -188,18 +220,20 @@ class ProfileEditorTest(harness.ServerTestCase):
                     self.assertEqual(s.wintool("find", *EDITOR)[0], 0, "the editor closed")
                     self.assertEqual(self.folder(s), before)
 
-            # A failed write: the folder is gone, so the file cannot be made; nothing is left
-            # behind once the folder is back.
-            hidden = s.profiles_dir() + ".away"
-            os.rename(s.profiles_dir(), hidden)
+            # A failed write: a file stands where the user's folder belongs, so the profile
+            # cannot be made; nothing is left behind once it is gone.
+            blocker = user_profiles_dir(s)
+            os.makedirs(os.path.dirname(blocker), exist_ok=True)
+            with open(blocker, "wb"):
+                pass
             try:
                 self.tool(s, EDITOR, "settext", NAME, "Fresh")
                 self.tool(s, EDITOR, "press", "IDOK")
-                message = PROFILES_FOLDER + "Fresh.ini" + invalid
+                message = "Access to " + user_profiles_folder(s) + "Fresh.ini was denied."
                 self.assertEqual(s.message_box(message), message)
                 s.press("IDOK", message)
             finally:
-                os.rename(hidden, s.profiles_dir())
+                os.remove(blocker)
             self.assertEqual(s.wintool("find", *EDITOR)[0], 0, "the editor closed")
             self.assertEqual(self.folder(s), before)
 
@@ -248,6 +282,8 @@ class ProfileEditorTest(harness.ServerTestCase):
                              [["Arrow keys"], ["Left key"], ["Left control key"], ["Left shift key"]])
             s.screenshot("profile-editor-edit")
             self.save_editor(s)
+            # The user's copy takes the program's profile's place; the program's file stays.
+            self.assertEqual(read_bytes(os.path.join(user_profiles_dir(s), "Edited.ini")), stored)
             self.assertEqual(read_bytes(os.path.join(s.profiles_dir(), "Edited.ini")), stored)
             s.close_config_sheet("IDCANCEL")
 

@@ -33,6 +33,7 @@ public:
     }
     std::vector<std::u16string> FindFiles(const std::u16string&, const std::u16string&) override { return {kPath}; }
     std::u16string GetExecutablePath() override { return u"C:\\Q\\Quillant.exe"; }
+    std::u16string GetUserDataFolder() override { return u"C:\\U"; }
 
 private:
     std::vector<uint8_t> m_bytes;
@@ -140,5 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(file.GetString(u"KeyMapping", name, u"", 8).size() <= 7);
     }
     Require(used <= CAppConfiguration::kKeyNameBufferChars);
+
+    // What is taken for UTF-8 is exactly UTF-8: it decodes and encodes back to the same bytes.
+    if (IsValidUtf8(data, size)) {
+        std::vector<uint8_t> back;
+        AppendUtf8(back, DecodeUtf8(data, size));
+        Require(back == std::vector<uint8_t>(data, data + size));
+    }
     return 0;
 }

@@ -11,8 +11,9 @@
 #include "text/TextCodec.h"
 
 // Files in memory that can be read, listed, written and removed, under Windows paths compared
-// without regard to case. Writes and removals can be made to fail with a cause; a failed write
-// leaves the file as it was, as the atomic write promises. Every write and removal is logged.
+// without regard to case. Writes and removals can be made to fail with a cause, everywhere or
+// under one folder (a program folder a standard user cannot write); a failed write leaves the
+// file as it was, as the atomic write promises. Every write and removal is logged.
 class CMemoryFileStore : public IFileSystem, public IFileWriter {
 public:
     explicit CMemoryFileStore(std::u16string executablePath = u"C:\\Program Files\\Tarvo Quillant\\Quillant.exe")
@@ -34,6 +35,7 @@ public:
     void FailReadsOf(const std::u16string& path) { m_unreadable = FoldCase(path); }
     void FailWrites(EFileError error) { m_writeError = error; }
     void FailRemovals(EFileError error) { m_removeError = error; }
+    void RefuseChangesUnder(const std::u16string& folder) { m_readOnlyFolder = FoldCase(folder); }
     const std::vector<std::u16string>& Log() const { return m_log; }
 
     bool ReadFile(const std::u16string& path, std::vector<uint8_t>& bytes) override
@@ -62,6 +64,8 @@ public:
     }
 
     std::u16string GetExecutablePath() override { return m_executablePath; }
+    std::u16string GetUserDataFolder() override { return m_userDataFolder; }
+    void SetUserDataFolder(std::u16string folder) { m_userDataFolder = std::move(folder); }
 
     bool Exists(const std::u16string& path) override { return Has(path); }
 
@@ -70,6 +74,8 @@ public:
         m_log.push_back(u"write " + path);
         if (m_writeError != EFileError::None)
             return m_writeError;
+        if (IsReadOnly(path))
+            return EFileError::AccessDenied;
         const auto found = m_files.find(FoldCase(path));
         // Replacing keeps the name the file had, as Windows does.
         Add(found == m_files.end() ? path : found->second.m_path, bytes);
@@ -81,10 +87,22 @@ public:
         m_log.push_back(u"remove " + path);
         if (m_removeError != EFileError::None)
             return m_removeError;
+        if (IsReadOnly(path))
+            return EFileError::AccessDenied;
         return m_files.erase(FoldCase(path)) != 0 ? EFileError::None : EFileError::NotFound;
     }
 
+    EFileError CreateFolders(const std::u16string& folder) override
+    {
+        return IsReadOnly(folder) ? EFileError::AccessDenied : EFileError::None;
+    }
+
 private:
+    bool IsReadOnly(const std::u16string& path) const
+    {
+        return !m_readOnlyFolder.empty() && FoldCase(path).compare(0, m_readOnlyFolder.size(), m_readOnlyFolder) == 0;
+    }
+
     struct CFile {
         std::u16string m_path;
         std::vector<uint8_t> m_bytes;
@@ -92,6 +110,8 @@ private:
 
     std::map<std::u16string, CFile> m_files;  // by folded path
     std::u16string m_executablePath;
+    std::u16string m_userDataFolder = u"C:\\Users\\User\\AppData\\Roaming";
+    std::u16string m_readOnlyFolder;
     std::u16string m_unreadable;
     EFileError m_writeError = EFileError::None;
     EFileError m_removeError = EFileError::None;

@@ -66,6 +66,8 @@ public:
     }
 
     std::u16string GetExecutablePath() override { return m_executablePath; }
+    std::u16string GetUserDataFolder() override { return m_userDataFolder; }
+    void SetUserDataFolder(std::u16string folder) { m_userDataFolder = std::move(folder); }
 
     const std::vector<std::u16string>& SearchedFolders() const { return m_searchedFolders; }
 
@@ -108,6 +110,7 @@ private:
 
     std::vector<CFile> m_files;
     std::u16string m_executablePath;
+    std::u16string m_userDataFolder = u"C:\\Users\\User\\AppData\\Roaming";
     std::vector<std::u16string> m_searchedFolders;
     int m_reads = 0;
 };

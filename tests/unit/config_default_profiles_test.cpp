@@ -79,6 +79,7 @@ public:
     }
 
     std::u16string GetExecutablePath() override { return m_executable; }
+    std::u16string GetUserDataFolder() override { return std::u16string(); }
 
 private:
     std::u16string m_executable;

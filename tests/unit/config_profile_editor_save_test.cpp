@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr char16_t kFolder[] = u"C:\\Program Files\\Tarvo Quillant\\Profiles\\";
+// The user's profile folder, where the editor writes.
+constexpr char16_t kFolder[] = u"C:\\Users\\User\\AppData\\Roaming\\Tarvo Quillant\\Profiles\\";
 
 std::u16string Path(const std::u16string& name)
 {
@@ -106,14 +107,46 @@ TEST_F(ProfileEditorSaveTest, ExtensionIsDroppedFromTheName)
     EXPECT_TRUE(HoldsProfile(Path(u"Slides"), "Slides"));
 }
 
-TEST_F(ProfileEditorSaveTest, ProfilesGoBesideTheExecutable)
+// The program's folder cannot be written, as under a per-machine install: every save goes to
+// the user's folder, and a program's profile is kept as it is.
+TEST_F(ProfileEditorSaveTest, SavesGoToTheUserFolderOnly)
 {
-    CMemoryFileStore files(u"D:\\Tools\\Q\\Quillant.exe");
-    CProfileEditorModel model(files, files);
-    model.SetName(u"Here");
-    ASSERT_TRUE(model.SetIdentificationText(u"here.exe"));
-    ASSERT_TRUE(model.Save().Succeeded());
-    EXPECT_TRUE(files.Has(u"D:\\Tools\\Q\\Profiles\\Here.ini"));
+    const std::u16string program = u"C:\\Program Files\\Tarvo Quillant\\Profiles\\";
+    const std::u16string data = u"C:\\Users\\User\\AppData\\Roaming";
+    const std::string shipped = ProfileText("Shipped", "shipped.exe");
+    const struct {
+        const char* what;
+        bool openShipped;
+        std::u16string name;
+        std::u16string userData;
+        std::u16string written;  // empty: the save fails
+    } cases[] = {
+        {"new", false, u"Mine", data, Path(u"Mine")},
+        {"shipped, edited", true, u"Shipped", data, Path(u"Shipped")},
+        {"shipped, renamed", true, u"Copy", data, Path(u"Copy")},
+        {"new, named as a shipped one", false, u"SHIPPED", data, u""},
+        {"no user folder", false, u"Mine", u"", u""},
+        {"user folder cannot be made", false, u"Mine", u"C:\\Program Files\\Data", u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CMemoryFileStore files;
+        files.SetUserDataFolder(c.userData);
+        files.Add(program + u"Shipped.ini", shipped);
+        files.RefuseChangesUnder(u"C:\\Program Files\\");
+        CProfileEditorModel model(files, files);
+        if (c.openShipped) {
+            ASSERT_TRUE(model.Load(program + u"Shipped.ini").Succeeded());
+        } else {
+            ASSERT_TRUE(model.SetIdentificationText(u"new.exe"));
+        }
+        model.SetName(c.name);
+        EXPECT_EQ(model.Save().Succeeded(), !c.written.empty());
+        EXPECT_EQ(files.Log(), c.written.empty() ? std::vector<std::u16string>{}
+                                                 : std::vector<std::u16string>{u"write " + c.written});
+        EXPECT_EQ(files.Text(program + u"Shipped.ini"), shipped);
+        EXPECT_EQ(files.Count(), c.written.empty() ? 1u : 2u);
+    }
 }
 
 TEST_F(ProfileEditorSaveTest, NewProfileNeverReplacesAFile)

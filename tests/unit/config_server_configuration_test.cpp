@@ -290,10 +290,12 @@ TEST_F(ServerConfigurationTest, StartAtLogonFailsWhenTheRunKeyIsOutOfReach)
 }
 
 
-// The profile set: the "*.ini" files of the "Profiles" folder beside the executable.
+// The profile set: the "*.ini" files of the "Profiles" folder beside the executable and of the
+// user's profile folder.
 class ProfileSetTest : public ServerConfigurationTest {
 protected:
     static constexpr char16_t kFolder[] = u"C:\\Program Files\\Tarvo Quillant\\Profiles\\";
+    static constexpr char16_t kUserFolder[] = u"C:\\Users\\User\\AppData\\Roaming\\Tarvo Quillant\\Profiles\\";
 
     static std::string Profile(const std::string& name, const std::string& executable)
     {
@@ -341,7 +343,7 @@ TEST_F(ProfileSetTest, LoadsEveryIniFileOfTheFolderBesideTheExecutable)
     m_files.Add(u"C:\\Program Files\\Tarvo Quillant\\Beside.ini", Profile("Beside", "beside.exe"));
 
     m_config.LoadProfiles();
-    EXPECT_EQ(m_files.SearchedFolders(), List{folder});
+    EXPECT_EQ(m_files.SearchedFolders(), (List{folder, kUserFolder}));
     // In the folder's order, including the profiles that identify nothing: they are listed and
     // never match.
     EXPECT_EQ(Paths(), (List{folder + u"Zeta.ini", folder + u"Alpha.INI", folder + u"Only mapping.ini",
@@ -360,6 +362,7 @@ TEST_F(ProfileSetTest, LoadsEveryIniFileOfTheFolderBesideTheExecutable)
 
 TEST_F(ProfileSetTest, ReloadReplacesTheSet)
 {
+    m_files.SetUserDataFolder(u"");
     m_files.Add(std::u16string(kFolder) + u"A.ini", Profile("A", "a.exe"));
     m_config.LoadProfiles();
     ASSERT_EQ(m_config.GetProfiles().size(), 1u);
@@ -387,6 +390,7 @@ TEST_F(ProfileSetTest, ProfileFolderFollowsTheExecutablePath)
         {u"C:\\" + std::u16string(250, u'd') + u"\\Quillant.exe", u"C:\\" + std::u16string(250, u'd') + u"\\Profiles\\"},
         {u"Quillant.exe", u"Profiles\\"},
     };
+    m_files.SetUserDataFolder(u"");
     for (const auto& c : cases) {
         m_files.SetExecutablePath(c.executable);
         m_files.Add(c.folder + u"P.ini", Profile("P", "p.exe"));
@@ -424,8 +428,8 @@ TEST_F(ProfileSetTest, SwitchedOffProfilesFollowTheStoredList)
     m_config.LoadProfiles();
     EXPECT_TRUE(Disabled().empty());
     ASSERT_TRUE(m_config.LoadSettings());
-    // Paths compare with case: "a.ini" is not "A.ini".
-    EXPECT_EQ(Disabled(), List{paths[2]});
+    // File names in the profile folder compare without case, as Windows names do.
+    EXPECT_EQ(Disabled(), (List{paths[0], paths[2]}));
     EXPECT_EQ(m_config.GetDisabledProfiles().size(), 3u) << "a path of no profile stays until saved";
 
     // The configuration dialog applies its choices.

@@ -52,6 +52,51 @@ TEST(TextCodec, Utf8EncodesWholeCharactersAndReplacesHalfPairs)
     }
 }
 
+// Code page 1251 for its Cyrillic capitals and small letters, every other byte as Windows-1252.
+class CCyrillicCodePage : public ICodePage {
+public:
+    std::u16string Decode(const uint8_t* data, size_t size) const override
+    {
+        std::u16string text;
+        for (size_t i = 0; i < size; ++i)
+            text += data[i] >= 0xC0 ? std::u16string(1, static_cast<char16_t>(0x410 + data[i] - 0xC0))
+                                    : Windows1252().Decode(data + i, 1);
+        return text;
+    }
+    bool Encode(std::u16string_view, std::vector<uint8_t>&) const override { return false; }
+};
+
+// Without a byte-order mark, UTF-8 wins when the whole text is valid UTF-8; the code page
+// reads everything else. A mark decides alone.
+TEST(TextCodec, TextWithoutAMarkIsUtf8OrTheCodePage)
+{
+    const CCyrillicCodePage cyrillic;
+    const struct {
+        const char* bytes;
+        std::u16string western;   // read with Windows-1252
+        std::u16string cyrillic;  // read with code page 1251
+    } cases[] = {
+        {"41 3D 62", u"A=b", u"A=b"},                                      // ASCII: the same either way
+        {"50 72 C3 A4 73", u"Pr\u00E4s", u"Pr\u00E4s"},                    // UTF-8
+        {"D0 9F D1 80", u"\u041F\u0440", u"\u041F\u0440"},                 // UTF-8 Cyrillic
+        {"F0 9F 98 80", u"\U0001F600", u"\U0001F600"},                     // UTF-8, four bytes
+        {"50 72 E4 73", u"Pr\u00E4s", u"Pr\u0434s"},                       // 8-bit
+        {"CF F0 E8", u"\u00CF\u00F0\u00E8", u"\u041F\u0440\u0438"},      // 8-bit Cyrillic
+        {"C3 A4 E4", u"\u00C3\u00A4\u00E4", u"\u0413\u00A4\u0434"},      // UTF-8, then a stray byte
+        {"C3", u"\u00C3", u"\u0413"},                                     // cut short
+        {"C0 80", u"\u00C0\u20AC", u"\u0410\u20AC"},                     // overlong
+        {"ED A0 80", u"\u00ED\u00A0\u20AC", u"\u043D\u00A0\u20AC"},      // a surrogate
+        {"EF BB BF E4", u"\uFFFD", u"\uFFFD"},                            // UTF-8 mark: never the code page
+        {"FF FE 1F 04", u"\u041F", u"\u041F"},                            // UTF-16LE mark
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const std::vector<uint8_t> bytes = Hex(c.bytes);
+        EXPECT_EQ(DecodeText(bytes.data(), bytes.size(), Windows1252()), c.western);
+        EXPECT_EQ(DecodeText(bytes.data(), bytes.size(), cyrillic), c.cyrillic);
+    }
+}
+
 TEST(TextCodec, CaseFoldingOfNames)
 {
     const struct {

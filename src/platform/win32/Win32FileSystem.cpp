@@ -1,10 +1,13 @@
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32CodePage.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -100,4 +103,20 @@ std::u16string CWin32FileSystem::GetExecutablePath()
             return std::u16string();
         path.resize(std::min<size_t>(path.size() * 2, kMaxPathChars));
     }
+}
+
+std::u16string CWin32FileSystem::GetUserDataFolder()
+{
+    PWSTR folder = nullptr;
+    std::u16string path;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder)) && folder)
+        path = as_u16(folder);
+    // Freed also when the call fails, as the system asks.
+    ::CoTaskMemFree(folder);
+    return path;
+}
+
+const ICodePage& CWin32FileSystem::GetTextCodePage()
+{
+    return SystemAnsiCodePage();
 }

@@ -140,6 +140,30 @@ EFileError CWin32FileWriter::WriteFileAtomically(const std::u16string& path, con
     return EFileError::None;
 }
 
+EFileError CWin32FileWriter::CreateFolders(const std::u16string& folder)
+{
+    // Each folder from the top down; the ones that are there already, and the drive or share
+    // at the start that cannot be created, are passed over. Only the whole path decides.
+    for (size_t slash = folder.find(u'\\'); slash != std::u16string::npos; slash = folder.find(u'\\', slash + 1)) {
+        if (slash == 0 || folder[slash - 1] == u'\\' || folder[slash - 1] == u':')
+            continue;
+        ::CreateDirectoryW(as_wcstr(folder.substr(0, slash)), nullptr);
+    }
+    std::u16string whole = folder;
+    if (!whole.empty() && whole.back() == u'\\')
+        whole.pop_back();
+    if (::CreateDirectoryW(as_wcstr(whole), nullptr))
+        return EFileError::None;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        const DWORD attributes = ::GetFileAttributesW(as_wcstr(whole));
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                   ? EFileError::None
+                   : EFileError::AccessDenied;
+    }
+    return ClassifyError(error);
+}
+
 EFileError CWin32FileWriter::RemoveFile(const std::u16string& path)
 {
     return ::DeleteFileW(as_wcstr(path)) ? EFileError::None : LastError();

@@ -1,0 +1,63 @@
+#include "platform/win32/Win32CodePage.h"
+
+#include <windows.h>
+
+#include <climits>
+
+namespace {
+
+class CSystemAnsiCodePage final : public ICodePage {
+public:
+    CSystemAnsiCodePage() : m_codePage(::GetACP()) {}
+
+    std::u16string Decode(const uint8_t* data, size_t size) const override
+    {
+        // A system set to UTF-8 as its ANSI code page reads UTF-8 the program's own way.
+        if (m_codePage == CP_UTF8 || size > INT_MAX)
+            return DecodeUtf8(data, size);
+        if (size == 0)
+            return std::u16string();
+        const auto* source = reinterpret_cast<const char*>(data);
+        const int length = ::MultiByteToWideChar(m_codePage, 0, source, static_cast<int>(size), nullptr, 0);
+        if (length <= 0)
+            return Windows1252().Decode(data, size);
+        std::wstring wide(static_cast<size_t>(length), L'\0');
+        ::MultiByteToWideChar(m_codePage, 0, source, static_cast<int>(size), wide.data(), length);
+        return std::u16string(wide.begin(), wide.end());
+    }
+
+    bool Encode(std::u16string_view text, std::vector<uint8_t>& bytes) const override
+    {
+        if (m_codePage == CP_UTF8) {
+            AppendUtf8(bytes, text);
+            return true;
+        }
+        if (text.empty())
+            return true;
+        if (text.size() > INT_MAX / 4)
+            return false;
+        const std::wstring wide(text.begin(), text.end());
+        const int wideLength = static_cast<int>(wide.size());
+        BOOL usedDefault = FALSE;
+        const int length = ::WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0,
+                                                 nullptr, &usedDefault);
+        if (length <= 0 || usedDefault)
+            return false;
+        std::string narrow(static_cast<size_t>(length), '\0');
+        ::WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, narrow.data(), length, nullptr,
+                              &usedDefault);
+        bytes.insert(bytes.end(), narrow.begin(), narrow.end());
+        return !usedDefault;
+    }
+
+private:
+    UINT m_codePage;
+};
+
+}  // namespace
+
+const ICodePage& SystemAnsiCodePage()
+{
+    static const CSystemAnsiCodePage codePage;
+    return codePage;
+}
