@@ -623,7 +623,12 @@ class Phone:
     def select(self, app_id, name="", timeout=10.0):
         """Selects an application; returns the answer's (app_id, name)."""
         self.send(encode_select(app_id, name))
+        # The server's 3 s poll may send a changed list at any moment (a phone takes it
+        # whenever it comes), also between a list request's answer and this one.
+        deadline = time.monotonic() + timeout
         msg = self.recv(timeout)
+        while msg is not None and msg.type == APP_LIST:
+            msg = self.recv(max(0.0, deadline - time.monotonic()))
         if msg is None or msg.type != APP_SELECT:
             raise ProtocolError("expected the answer to select, got %s" % (msg.describe() if msg else "nothing"))
         return msg.fields["app_id"], msg.fields["name"]
