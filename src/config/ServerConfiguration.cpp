@@ -60,11 +60,14 @@ bool CServerConfiguration::LoadSettings()
     EnableAllProfiles();
     for (const std::u16string& path : m_disabledProfiles)
         DisableProfile(path);
+    m_loaded = true;
     return true;
 }
 
 bool CServerConfiguration::SaveSettings()
 {
+    if (!m_loaded)
+        return false;  // the values in memory are defaults, not the user's: keep what is stored
     CRegistry registry(m_registry);
     if (!OpenSettingsKey(registry))
         return false;
