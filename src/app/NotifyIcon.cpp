@@ -165,8 +165,8 @@ LRESULT CNotifyIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return ::DefWindowProcW(m_window, message, wParam, lParam);
     }
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-        // A restarted shell has none of the icons it showed before (and a change of scaling
-        // restarts the taskbar's layout, so the size is taken again too).
+        // A restarted shell has none of the icons it showed before; it may have restarted for a
+        // new scaling, so the icon's size is taken again first.
         if (m_onScaleChange && m_state != State::Removed) {
             m_onScaleChange();
         }
