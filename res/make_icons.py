@@ -160,12 +160,17 @@ def program_icon(size):
     return c
 
 
+# The tray shows the system's small-icon size for the display's scaling (16 px at 100 %, 20 at
+# 125 %, 24 at 150 %, 32 at 200 %); 48 is the large icon at 150 %. Each size is drawn, not scaled.
+SIZES = (16, 20, 24, 32, 48)
+
+
 def main():
     here = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'icons')
     os.makedirs(here, exist_ok=True)
     for kind in ('unavailable', 'waiting', 'connected'):
-        write_ico(os.path.join(here, 'state-%s.ico' % kind), [state_icon(kind, 16), state_icon(kind, 32)])
-    write_ico(os.path.join(here, 'quillant.ico'), [program_icon(s) for s in (16, 32, 48)])
+        write_ico(os.path.join(here, 'state-%s.ico' % kind), [state_icon(kind, s) for s in SIZES])
+    write_ico(os.path.join(here, 'quillant.ico'), [program_icon(s) for s in SIZES])
 
 
 if __name__ == '__main__':

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ResourceText.h"
+#include "app/SmallIcon.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32FileVersion.h"
@@ -60,11 +61,11 @@ void CAboutDlg::OnInitDialog(HWND dialog)
     // Its own window icon, for the taskbar button and Alt+Tab (shared icons: never destroyed).
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const auto largeIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
-                                                       LR_SHARED));
+                                                       IconSizeForWindow(dialog, SM_CXICON),
+                                                       IconSizeForWindow(dialog, SM_CYICON), LR_SHARED));
     const auto smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXSMICON),
-                                                       ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+                                                       IconSizeForWindow(dialog, SM_CXSMICON),
+                                                       IconSizeForWindow(dialog, SM_CYSMICON), LR_SHARED));
     ::SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
     ::SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 

@@ -4,6 +4,7 @@
 
 #include "app/HelpFile.h"
 #include "app/ResourceText.h"
+#include "app/SmallIcon.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -44,7 +45,7 @@ int CALLBACK CConfigDialog::SheetCallback(HWND sheet, UINT message, LPARAM lPara
         *style |= DS_CONTEXTHELP;
     } else if (message == PSCB_INITIALIZED) {
         const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        const int small = ::GetSystemMetrics(SM_CXSMICON);
+        const int small = IconSizeForWindow(sheet, SM_CXSMICON);
         const auto smallIcon = reinterpret_cast<HICON>(
             ::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, small, small, LR_SHARED));
         ::SendMessageW(sheet, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));

@@ -3,6 +3,7 @@
 #include "config/SerialPortChoices.h"
 #include "config/ServerConfiguration.h"
 #include "platform/FileSystem.h"
+#include "platform/win32/Win32SerialPortSource.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -29,10 +30,12 @@ void CConfigPreferences::OnInitDialog()
         ShareContextHelp(id, IDC_MOUSE_SPEED);
 
     const std::u16string& stored = m_settings.GetSerialPort();
-    m_ports = SerialPortChoices(stored);
+    CWin32SerialPortSource source;
+    m_ports = ListSerialPortChoices(source, stored);
+    // Inserted at their index rather than added, so a sorted list box could not reorder them.
     const HWND ports = ::GetDlgItem(window, IDC_PORT_LIST);
-    for (const std::u16string& port : m_ports)
-        ::SendMessageW(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(as_wcstr(port)));
+    for (size_t i = 0; i < m_ports.size(); ++i)
+        ::SendMessageW(ports, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(as_wcstr(m_ports[i].label)));
     ::SendMessageW(ports, CB_SETCURSEL, static_cast<WPARAM>(FindSerialPortChoice(m_ports, stored)), 0);
 
     ::CheckDlgButton(window, IDC_START_AT_LOGON, m_settings.IsStartAtLogonEnabled() ? BST_CHECKED : BST_UNCHECKED);
@@ -54,7 +57,7 @@ void CConfigPreferences::OnApply()
     const LRESULT selected = ::SendDlgItemMessageW(window, IDC_PORT_LIST, CB_GETCURSEL, 0, 0);
     const std::u16string stored = m_settings.GetSerialPort();
     m_settings.SetSerialPort(selected >= 0 && static_cast<size_t>(selected) < m_ports.size()
-                                 ? ChosenSerialPort(m_ports[static_cast<size_t>(selected)], stored)
+                                 ? ChosenSerialPort(m_ports[static_cast<size_t>(selected)].port, stored)
                                  : std::u16string());
 
     // Failures to write the log-on entry are not reported: the check box shows the entry as it

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/PropertyPage.h"
+#include "config/SerialPortChoices.h"
 
 class CServerConfiguration;
 class IFileSystem;
@@ -19,5 +20,5 @@ private:
 
     CServerConfiguration& m_settings;
     IFileSystem& m_files;
-    std::vector<std::u16string> m_ports;  // the port list's entries, in list order
+    std::vector<CSerialPortChoice> m_ports;  // the port list's entries, in list order
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/ResourceText.h"
+#include "platform/win32/SystemLibrary.h"
 #include "resource.h"
 
 namespace {
@@ -38,7 +39,7 @@ using HtmlHelpProc = HWND(WINAPI*)(HWND caller, LPCWSTR file, UINT command, DWOR
 // library released when the program ends.
 class CHtmlHelpLibrary {
 public:
-    CHtmlHelpLibrary() : m_module(::LoadLibraryW(L"hhctrl.ocx"))
+    CHtmlHelpLibrary() : m_module(LoadSystemLibrary(L"hhctrl.ocx"))
     {
         if (m_module) {
             // GetProcAddress returns a generic function pointer; the cast gives it its real type.

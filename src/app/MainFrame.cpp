@@ -202,6 +202,9 @@ void CMainFrame::ShowAbout()
 
 void CMainFrame::Configure()
 {
+    if (!m_oleInitialized) {
+        return;  // an inert server: settings were never loaded, so nothing may be edited or saved
+    }
     if (m_configDialog) {
         m_configDialog->BringToTop();
         return;

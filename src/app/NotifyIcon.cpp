@@ -158,8 +158,18 @@ LRESULT CNotifyIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ShowMenu();
         return 0;
     }
+    if (message == WM_DPICHANGED || message == WM_DISPLAYCHANGE) {
+        if (m_onScaleChange && m_state != State::Removed) {
+            m_onScaleChange();
+        }
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
+    }
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-        // A restarted shell has none of the icons it showed before.
+        // A restarted shell has none of the icons it showed before; it may have restarted for a
+        // new scaling, so the icon's size is taken again first.
+        if (m_onScaleChange && m_state != State::Removed) {
+            m_onScaleChange();
+        }
         if (m_state != State::Removed) {
             Show();
         }

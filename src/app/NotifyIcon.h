@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 // The tray icon: a hidden window of its own receives the shell's mouse notifications; the menu's
@@ -26,6 +27,11 @@ public:
     void SetTooltip(UINT stringId);
     bool SetDefaultMenuItem(UINT commandId);
     HMENU GetMenu() const { return m_menu; }
+    // The icon's own window: its monitor's scaling sets the icon's size.
+    HWND GetWindow() const { return m_window; }
+    // Called when the display's scaling or layout may have changed the tray's icon size (and
+    // before a restarted shell is given the icon again), to set an icon of the new size.
+    void OnScaleChange(std::function<void()> handler) { m_onScaleChange = std::move(handler); }
     // Takes the icon out of the notification area for good: it is not offered again.
     void Remove();
 
@@ -50,4 +56,5 @@ private:
     NOTIFYICONDATAW m_notifyData{};
     HMENU m_menu = nullptr;
     State m_state = State::Removed;
+    std::function<void()> m_onScaleChange;
 };

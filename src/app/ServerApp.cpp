@@ -14,6 +14,20 @@ namespace {
 // The configuration sheet opens this long after the main window, at every start.
 constexpr UINT kConfigureDelayMilliseconds = 1500;
 
+// Libraries loaded at run time by name (by this program or by the system on its behalf) come
+// from the system folder only: never from the current folder, and never from the executable's
+// folder or the PATH, which a user or another program may be able to write. Systems without
+// SetDefaultDllDirectories keep their own order, less the current folder.
+void RestrictLibrarySearch()
+{
+    ::SetDllDirectoryW(L"");
+    using SetDefaultDirectoriesFn = BOOL(WINAPI*)(DWORD flags);
+    const auto setDefault = reinterpret_cast<SetDefaultDirectoriesFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 }  // namespace
 
 CServerApp::CServerApp() = default;
@@ -72,6 +86,7 @@ int CServerApp::Run()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
+    RestrictLibrarySearch();
     CServerApp app;
     if (!app.InitInstance(as_u16(::GetCommandLineW()))) {
         return 0;

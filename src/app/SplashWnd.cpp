@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/SmallIcon.h"
 #include "resource.h"
 
 namespace {
@@ -48,6 +49,12 @@ void CentreOnScreen(HWND window, SIZE size)
     ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+SIZE ScaledSize(SIZE size, UINT dpi)
+{
+    return SIZE{::MulDiv(size.cx, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI),
+                ::MulDiv(size.cy, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI)};
+}
+
 }  // namespace
 
 CSplashWnd::~CSplashWnd()
@@ -69,7 +76,9 @@ bool CSplashWnd::Create(HWND parent, UINT milliseconds)
     if (!m_bitmap || ::GetObjectW(m_bitmap.Get(), sizeof(info), &info) == 0) {
         return false;
     }
-    m_size = SIZE{info.bmWidth, info.bmHeight};
+    m_bitmapSize = SIZE{info.bmWidth, info.bmHeight};
+    // Shown on the owner's monitor, at that monitor's scaling.
+    m_size = ScaledSize(m_bitmapSize, WindowDpi(parent));
     m_displayTime = milliseconds;
     if (!RegisterSplashClass(instance, &CSplashWnd::WindowProc)) {
         return false;
@@ -124,6 +133,15 @@ LRESULT CSplashWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         // The bitmap covers the whole window.
         return 1;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scaling: the system suggests the new place and size.
+        m_size = ScaledSize(m_bitmapSize, HIWORD(wParam));
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(m_window, nullptr, suggested->left, suggested->top, m_size.cx, m_size.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::InvalidateRect(m_window, nullptr, FALSE);
+        return 0;
+    }
     case WM_TIMER:
         if (wParam == kHideTimer) {
             // Destroys this object: nothing may follow.
@@ -153,8 +171,16 @@ void CSplashWnd::OnPaint()
         return;
     }
     const CSelectObject select(memory.Get(), m_bitmap.Get());
-    if (select.Selected()) {
+    if (!select.Selected()) {
+        return;
+    }
+    if (m_size.cx == m_bitmapSize.cx && m_size.cy == m_bitmapSize.cy) {
         ::BitBlt(paint.Get(), 0, 0, m_size.cx, m_size.cy, memory.Get(), 0, 0, SRCCOPY);
+    } else {
+        ::SetStretchBltMode(paint.Get(), HALFTONE);
+        ::SetBrushOrgEx(paint.Get(), 0, 0, nullptr);
+        ::StretchBlt(paint.Get(), 0, 0, m_size.cx, m_size.cy, memory.Get(), 0, 0, m_bitmapSize.cx, m_bitmapSize.cy,
+                     SRCCOPY);
     }
 }
 

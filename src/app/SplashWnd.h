@@ -29,7 +29,8 @@ private:
 
     HWND m_window = nullptr;
     CUniqueBitmap m_bitmap;
-    SIZE m_size{};
+    SIZE m_bitmapSize{};  // the bitmap's own pixels, drawn for 96 DPI
+    SIZE m_size{};        // the window's, scaled to its monitor's DPI
     UINT m_displayTime = 0;
 };
 

@@ -6,19 +6,46 @@
 bool CTrayView::Create(HWND mainWindow, UINT callbackMessage, UINT defaultCommand)
 {
     m_mainWindow = mainWindow;
-    m_unavailable.Load(IDI_STATE_UNAVAILABLE);
-    m_waiting.Load(IDI_STATE_WAITING);
-    m_connected.Load(IDI_STATE_CONNECTED);
+    LoadIcons();
     if (!m_icon.Create(mainWindow, callbackMessage, LoadResourceText(IDS_TIP_UNAVAILABLE), m_unavailable.Get(),
                        IDR_TRAYMENU)) {
         return false;
     }
     m_icon.SetDefaultMenuItem(defaultCommand);
+    // The icon's own window now exists: take the size of its monitor, then follow changes.
+    LoadIcons();
+    m_icon.SetIcon(StateIcon());
+    m_icon.OnScaleChange([this] {
+        LoadIcons();
+        m_icon.SetIcon(StateIcon());
+    });
     return true;
+}
+
+void CTrayView::LoadIcons()
+{
+    const HWND window = m_icon.GetWindow();
+    m_unavailable.Load(IDI_STATE_UNAVAILABLE, window);
+    m_waiting.Load(IDI_STATE_WAITING, window);
+    m_connected.Load(IDI_STATE_CONNECTED, window);
+}
+
+HICON CTrayView::StateIcon() const
+{
+    switch (m_state) {
+    case ELinkState::Waiting:
+        return m_waiting.Get();
+    case ELinkState::Connected:
+        return m_connected.Get();
+    case ELinkState::Unavailable:
+        break;
+    }
+    return m_unavailable.Get();
 }
 
 void CTrayView::ShowLinkState(ELinkState state)
 {
+    m_state = state;
     switch (state) {
     case ELinkState::Unavailable:
         m_icon.SetIcon(m_unavailable.Get());

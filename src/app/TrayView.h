@@ -19,7 +19,12 @@ public:
     void ShowPortFailure(const std::u16string& portName) override;
 
 private:
+    // The state icons at the small-icon size of the tray's monitor.
+    void LoadIcons();
+    HICON StateIcon() const;
+
     HWND m_mainWindow = nullptr;
+    ELinkState m_state = ELinkState::Unavailable;
     CNotifyIcon m_icon;
     CSmallIcon m_unavailable;
     CSmallIcon m_waiting;

@@ -60,11 +60,14 @@ bool CServerConfiguration::LoadSettings()
     // Paths that name no loaded profile stay in the list until the next save.
     for (const auto& profile : m_profiles)
         profile->SetEnabled(IsProfileEnabled(profile->GetPath()));
+    m_loaded = true;
     return true;
 }
 
 bool CServerConfiguration::SaveSettings()
 {
+    if (!m_loaded)
+        return false;  // the values in memory are defaults, not the user's: keep what is stored
     CRegistry registry(m_registry);
     if (!OpenSettingsKey(registry))
         return false;
@@ -127,6 +130,10 @@ bool CServerConfiguration::DisableProfile(const std::u16string& path)
 
 bool CServerConfiguration::SwitchOffProfile(const std::u16string& path)
 {
+    // The list in memory is only the user's once it has been read: written before, it would
+    // replace every other switched-off profile.
+    if (!m_loaded)
+        return false;
     CRegistry registry(m_registry);
     if (!OpenSettingsKey(registry))
         return false;

@@ -31,7 +31,7 @@ public:
     // profiles are loaded first.
     bool LoadSettings();
     // Writes the switched-off list rebuilt from the profiles' flags, so paths of profiles that
-    // are gone drop out of it.
+    // are gone drop out of it. Refused (false, nothing written) until a LoadSettings succeeded.
     bool SaveSettings();
 
     const std::u16string& GetSerialPort() const { return m_serialPort; }
@@ -80,4 +80,5 @@ private:
     int32_t m_mouseSpeed = 100;
     std::u16string m_serialPort = u"COM99";
     std::vector<std::u16string> m_disabledProfiles;
+    bool m_loaded = false;
 };

@@ -3,6 +3,9 @@ and from the tray, its Preferences change the port and the other settings, its A
 page switches profiles off and deletes them, and Cancel changes nothing."""
 
 import os
+import re
+import subprocess
+import tempfile
 import unittest
 
 import harness
@@ -16,6 +19,10 @@ RUN_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run"
 TARGET_CLASS = "QuillantTarget"
 CONFIRM_DELETE = "This will delete the selected profile permanently."
 CONFIRM_EXIT = "Do you really want to exit Tarvo Quillant?"
+
+# The ports the system lists (Wine fills it with the ports it finds itself, as COM1 for
+# /dev/ttyS0, not with the ports a test maps). Volatile: it lives as long as the wineserver.
+SERIAL_MAP = r"HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM"
 
 # Controls of the two pages.
 PORT_LIST, START_AT_LOGON, SCREENSAVER, MOUSE_SPEED = 1006, 1009, 1020, 1018
@@ -35,7 +42,31 @@ def string_list(hex_data):
     return out
 
 
+def port_order(name):
+    match = re.fullmatch(r"COM(\d+)", name, re.IGNORECASE)
+    return (int(match.group(1)), "") if match else (1 << 32, name)
+
+
 class ConfigSheetTest(harness.ServerTestCase):
+    # -- the system's port list
+
+    def list_ports(self, s, *names):
+        """Puts the ports in the system's list, as their driver would, before the server starts;
+        the wineserver is kept running so that the list stays."""
+        subprocess.run(["wineserver", "-p"], env=s.env(), check=True, timeout=harness.START_LIMIT)
+        for name in names:
+            s.set_string("\\Device\\QuillantTest" + name, name, key=SERIAL_MAP)
+
+    def offered_ports(self, s, stored):
+        """What the Preferences page should offer: the system's ports and the stored one, by number."""
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", "reg", "query", SERIAL_MAP], env=s.env(), stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=harness.START_LIMIT)
+            out.seek(0)
+            text = out.read().decode("utf-8", errors="replace")
+        ports = {m.group(1).upper() for m in re.finditer(r"REG_SZ\s+(\S+)", text)}
+        return sorted(ports | {stored}, key=port_order)
+
     # -- driving the sheet
 
     def tool(self, s, *args):
@@ -70,14 +101,15 @@ class ConfigSheetTest(harness.ServerTestCase):
     # -- tests
 
     def test_cancel_changes_nothing_and_keeps_the_phone(self):
-        with self.server(configure=None) as s:
+        with self.server(start=False, configure=None) as s:
+            self.list_ports(s, "COM7")
+            s.start_server()
             phone = s.phone()
             self.wait_sheet(s)
             connect(self, phone)  # the link works while the sheet is open
             self.assertEqual(self.selected(s, PORT_LIST), ["COM5"])
-            ports = self.items(s, PORT_LIST)
-            self.assertEqual(len(ports), 99)
-            self.assertEqual([p[1:] for p in ports[:2]] + [ports[-1][1:]], ["COM1", "COM2", "COM99"])
+            # The ports that exist, and COM5, which the system does not list, as it is stored.
+            self.assertEqual([p[1:] for p in self.items(s, PORT_LIST)], self.offered_ports(s, "COM5"))
             self.assertEqual(self.tool(s, "items", MOUSE_SPEED), ["100 10 250"])
             self.assertEqual(self.tool(s, "state", START_AT_LOGON), ["enabled=1 visible=1 checked=0"])
             s.screenshot("config-preferences")
@@ -103,12 +135,16 @@ class ConfigSheetTest(harness.ServerTestCase):
             self.assertEqual(phone.sync_barrier(), [])
 
     def test_ok_stores_the_preferences_and_a_new_port_reopens_the_link(self):
-        with self.server(configure=None) as s:
-            second_port = s.add_port("com6")
+        with self.server(start=False, configure=None) as s:
+            # A port numbered above 99, as Bluetooth stacks give them.
+            second_port = s.add_port("com120")
+            self.list_ports(s, "COM120")
+            s.start_server()
             phone = s.phone()
             self.wait_sheet(s)
             connect(self, phone)
-            self.tool(s, "select", PORT_LIST, "=COM6")
+            self.assertEqual([p[1:] for p in self.items(s, PORT_LIST)], self.offered_ports(s, "COM5"))
+            self.tool(s, "select", PORT_LIST, "=COM120")
             self.tool(s, "select", MOUSE_SPEED, 230)
             self.tool(s, "check", START_AT_LOGON, 1)
             self.tool(s, "check", SCREENSAVER, 0)
@@ -117,7 +153,7 @@ class ConfigSheetTest(harness.ServerTestCase):
             # The phone on the old port is told the server closes; the new port answers.
             phone.expect(SERVER_CLOSES, harness.EVENT_LIMIT)
             connect(self, s.phone(path=second_port))
-            self.assertEqual(s.reg_query("Serial Port"), "COM6")
+            self.assertEqual(s.reg_query("Serial Port"), "COM120")
             self.assertEqual(s.reg_query("Mouse Speed"), hex(230))
             self.assertEqual(s.reg_query("Disable Screensaver"), "0x0")
             # Quoted, so that a path with blanks cannot start another program.
@@ -126,7 +162,7 @@ class ConfigSheetTest(harness.ServerTestCase):
             # The page shows what was stored; clearing the box removes the entry.
             self.open_from_tray(s)
             self.wait_sheet(s, harness.EVENT_LIMIT)
-            self.assertEqual(self.selected(s, PORT_LIST), ["COM6"])
+            self.assertEqual(self.selected(s, PORT_LIST), ["COM120"])
             self.assertEqual(self.tool(s, "items", MOUSE_SPEED), ["230 10 250"])
             self.assertEqual(self.tool(s, "state", START_AT_LOGON), ["enabled=1 visible=1 checked=1"])
             self.tool(s, "check", START_AT_LOGON, 0)
@@ -139,7 +175,7 @@ class ConfigSheetTest(harness.ServerTestCase):
             s.start_server()
             self.wait_sheet(s)
             self.assertEqual(self.selected(s, PORT_LIST), ["COM120"])
-            self.assertEqual(len(self.items(s, PORT_LIST)), 100)
+            self.assertEqual([p[1:] for p in self.items(s, PORT_LIST)], self.offered_ports(s, "COM120"))
             s.close_config_sheet("IDOK")
             self.assertEqual(s.reg_query("Serial Port"), "COM120")
 

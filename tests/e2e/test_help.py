@@ -2,6 +2,7 @@
 missing help file is reported. QUILLANT_E2E_SCREENSHOTS=<folder> keeps a screenshot of the window."""
 
 import os
+import shutil
 import unittest
 
 import harness
@@ -9,6 +10,12 @@ from test_tray import CONFIRM, choose_exit
 
 HELP_WINDOW = ["--class", "HH Parent", "--title", "Tarvo Quillant Help", "--visible"]
 HELP_FAILED = "Failed to launch help."
+# System libraries the server loads at run time: help, process lists. (version.dll, which the
+# About box loads, cannot be planted here: Wine's own user32 imports it at process start.)
+PLANTED = ("hhctrl.ocx", "psapi.dll")
+# Wine prefers its own built-in libraries; told to prefer files, it takes one beside the
+# program exactly where Windows would.
+OVERRIDES_KEY = r"HKEY_CURRENT_USER\Software\Wine\AppDefaults\Quillant.exe\DllOverrides"
 
 
 def help_windows(session):
@@ -49,6 +56,22 @@ class TrayHelpTest(harness.ServerTestCase):
             s.assert_responsive()
             self.assertEqual(help_windows(s), 0)
 
+    def test_libraries_planted_beside_the_program_are_never_loaded(self):
+        with self.server(start=False) as s:
+            folder = os.path.dirname(s.installed_exe)
+            for name in PLANTED:
+                shutil.copy(os.path.join(harness.windows_build(), "fakedll.dll"), os.path.join(folder, name))
+                s.set_string(os.path.splitext(name)[0] if name.endswith(".dll") else name, "native,builtin",
+                             key=OVERRIDES_KEY)
+            s.start_server()
+            s.choose_tray_item("&Help...")
+
+            def loaded():
+                return [n for n in PLANTED if os.path.exists(os.path.join(folder, n + ".loaded"))]
+            harness.wait_until(lambda: loaded() or help_windows(s) > 0, harness.START_LIMIT,
+                               "the help window, or a planted library loaded")
+            self.assertEqual(loaded(), [])
+            self.assertEqual(help_windows(s), 1)
 
 if __name__ == "__main__":
     unittest.main()

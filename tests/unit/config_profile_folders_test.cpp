@@ -112,6 +112,12 @@ TEST_F(ProfileFoldersTest, DeleteRemovesUserFilesAndSwitchesProgramOnesOff)
     EXPECT_FALSE(switchedOff);
     EXPECT_EQ(Stored(), List{P(u"B.ini")});
 
+    // Settings never read are not the user's: the stored list is not replaced.
+    CServerConfiguration unread(m_registry, m_files);
+    unread.LoadProfiles();
+    EXPECT_NE(unread.DeleteProfile(P(u"A.ini"), m_files, switchedOff), EFileError::None);
+    EXPECT_EQ(Stored(), List{P(u"B.ini")});
+
     // A registry that cannot be written is no silent success.
     m_registry.FailOpens(true);
     m_registry.FailCreates(true);

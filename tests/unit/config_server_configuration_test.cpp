@@ -187,6 +187,7 @@ TEST_F(ServerConfigurationTest, PathsDifferingInCaseAreDifferentEntries)
 
 TEST_F(ServerConfigurationTest, SaveWritesEveryValueAndLoadsBack)
 {
+    ASSERT_TRUE(m_config.LoadSettings());
     m_config.SetSerialPort(u"COM7");
     m_config.SetMouseSpeed(10);
     m_config.SetDisableScreensaver(0);
@@ -244,11 +245,29 @@ TEST_F(ServerConfigurationTest, KeyThatCannotBeOpenedOrCreated)
         EXPECT_EQ(config.GetMouseSpeed(), 100);
         EXPECT_EQ(config.GetDisableScreensaver(), 1);
 
-        const int writesBefore = backend.Writes();
-        EXPECT_EQ(config.SaveSettings(), c.ok);
-        EXPECT_EQ(backend.Writes() > writesBefore, c.ok);
+        // Even once the registry answers again, defaults never replace what was not read.
+        for (const bool recovered : {false, true}) {
+            backend.FailOpens(c.failOpens && !recovered);
+            backend.FailCreates(c.failCreates && !recovered);
+            const int writesBefore = backend.Writes();
+            EXPECT_EQ(config.SaveSettings(), c.ok);
+            EXPECT_EQ(backend.Writes() > writesBefore, c.ok);
+        }
         EXPECT_EQ(backend.OpenHandles(), 0u);
+        if (c.keyExists) {
+            const auto port = backend.Get(kSettingsKeyPath, u"Serial Port");
+            ASSERT_TRUE(port);
+            EXPECT_EQ(port->data, Utf16z(u"COM2"));
+        }
     }
+}
+
+TEST_F(ServerConfigurationTest, SaveBeforeAnyLoadWritesNothing)
+{
+    m_backend.Put(kSettingsKeyPath, u"Serial Port", RC_REG_SZ, Utf16z(u"COM2"));
+    EXPECT_FALSE(m_config.SaveSettings());
+    EXPECT_EQ(m_backend.Writes(), 0);
+    EXPECT_EQ(m_backend.Get(kSettingsKeyPath, u"Serial Port")->data, Utf16z(u"COM2"));
 }
 
 TEST_F(ServerConfigurationTest, StartAtLogonEntryIsQuotedAndDeleted)

@@ -1,5 +1,7 @@
 #include "platform/win32/ProcessApi.h"
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace {
 
 // GetProcAddress returns a generic function pointer; the casts below give it its real type.
@@ -24,7 +26,7 @@ CProcessApi::CProcessApi()
 
     m_processStatusModule = ::GetModuleHandleW(L"PSAPI.DLL");
     if (m_processStatusModule == nullptr) {
-        m_processStatusModule = ::LoadLibraryW(L"PSAPI.DLL");
+        m_processStatusModule = LoadSystemLibrary(L"PSAPI.DLL");
         m_loadedHere = m_processStatusModule != nullptr;
     }
     if (m_processStatusModule != nullptr) {

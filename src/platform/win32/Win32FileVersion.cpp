@@ -4,22 +4,65 @@
 
 #include <vector>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/WideText.h"
+
+namespace {
+
+// The version library is loaded when first needed, from the system folder, rather than imported:
+// an imported library that is not one of the system's known libraries would be looked for
+// beside the executable first, before the program could restrict the search.
+struct CVersionLibrary {
+    using InfoSizeFn = DWORD(WINAPI*)(LPCWSTR file, LPDWORD handle);
+    using InfoFn = BOOL(WINAPI*)(LPCWSTR file, DWORD handle, DWORD size, LPVOID data);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT length);
+
+    CVersionLibrary() : module(LoadSystemLibrary(L"version.dll"))
+    {
+        if (module) {
+            infoSize = Resolve<InfoSizeFn>("GetFileVersionInfoSizeW");
+            info = Resolve<InfoFn>("GetFileVersionInfoW");
+            query = Resolve<QueryFn>("VerQueryValueW");
+        }
+    }
+    // Kept for the life of the process.
+    CVersionLibrary(const CVersionLibrary&) = delete;
+    CVersionLibrary& operator=(const CVersionLibrary&) = delete;
+
+    // GetProcAddress returns a generic function pointer; the cast gives it its real type.
+    template <typename Fn>
+    Fn Resolve(const char* name) const
+    {
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    }
+    bool Usable() const { return infoSize && info && query; }
+
+    HMODULE module = nullptr;
+    InfoSizeFn infoSize = nullptr;
+    InfoFn info = nullptr;
+    QueryFn query = nullptr;
+};
+
+}  // namespace
 
 bool ReadProductVersion(const std::u16string& path, uint32_t& productVersionMS, uint32_t& productVersionLS)
 {
+    static const CVersionLibrary library;
+    if (!library.Usable()) {
+        return false;
+    }
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(as_wcstr(path), &ignored);
+    const DWORD size = library.infoSize(as_wcstr(path), &ignored);
     if (size == 0) {
         return false;
     }
     std::vector<BYTE> block(size);
-    if (!::GetFileVersionInfoW(as_wcstr(path), 0, size, block.data())) {
+    if (!library.info(as_wcstr(path), 0, size, block.data())) {
         return false;
     }
     void* value = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(block.data(), L"\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO)) {
+    if (!library.query(block.data(), L"\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO)) {
         return false;
     }
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
