@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FakePowerPoint.h"
+#include "presentation/CallRetryPolicy.h"
 #include "presentation/PowerPointConnection.h"
 #include "presentation/PowerPointObjects.h"
 
@@ -405,6 +406,85 @@ TEST_F(ConnectionTest, BusyWhenTheProbeFails)
     EXPECT_TRUE(m_connection.IsBusy());
     EXPECT_FALSE(m_connection.IsBusy());
     EXPECT_EQ(m_fake.CountCalls(EFakeObject::Application, 2032, EInvokeKind::PropertyGet), 6u);
+}
+
+
+// The program is attached to only while it runs and started only when asked; once it has
+// ended, the first call finds it gone, every reference goes, and it is reached again.
+TEST_F(ConnectionTest, ConnectsOnlyWhenNeededAndAgainAfterTheProgramEnds)
+{
+    m_connection.SetConnector(std::make_unique<CFakeConnector>(m_fake));
+    m_fake.m_running = false;
+    const int connects = m_fake.m_connects;
+    EXPECT_FALSE(m_connection.AttachIfRunning());
+    EXPECT_FALSE(m_connection.IsBusy());
+    EXPECT_EQ(m_fake.m_connects, connects);
+    EXPECT_TRUE(m_connection.ConnectOrStart());
+    EXPECT_TRUE(m_connection.ConnectOrStart());
+    EXPECT_EQ(m_fake.m_connects, connects + 1);
+
+    m_fake.End();
+    EXPECT_FALSE(m_connection.IsBusy());
+    EXPECT_TRUE(m_connection.IsEmpty());
+    EXPECT_FALSE(m_connection.AttachIfRunning());
+    m_fake.m_running = true;  // started again at the PC
+    EXPECT_TRUE(m_connection.AttachIfRunning());
+    EXPECT_EQ(m_connection.GetApplication().GetPresentations().GetCount(), 2);
+    EXPECT_EQ(m_fake.m_connects, connects + 1);
+}
+
+// Only a failure that says the program has ended drops the connection; one that was given up
+// waiting counts as busy.
+TEST_F(ConnectionTest, DropsTheConnectionOnlyWhenTheProgramIsGone)
+{
+    const struct {
+        uint32_t code;
+        bool gone;
+        bool busy;
+    } cases[] = {
+        {0x80010108u, true, false},   // disconnected
+        {0x800706BAu, true, false},   // RPC server unavailable
+        {0x800401FDu, true, false},   // object not connected
+        {0x80010001u, false, true},   // rejected
+        {0x80010002u, false, true},   // cancelled by the message filter
+        {0x80020009u, false, false},  // an exception of the program
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        ASSERT_TRUE(m_connection.Connect(m_fake));
+        const CAutomationFailure failure(c.code);
+        EXPECT_EQ(failure.IsBusyRefusal(), c.busy);
+        EXPECT_EQ(m_connection.DropIfGone(failure), c.gone);
+        EXPECT_EQ(m_connection.IsEmpty(), c.gone);
+    }
+}
+
+TEST(CallRetryPolicy, RetriesRefusalsWithinTheBudgetAndGivesUpWaitingCalls)
+{
+    CCallRetryPolicy policy;
+    // On a test clock: a program that keeps refusing is tried again until the budget is spent.
+    uint32_t clock = 0;
+    int tries = 1;
+    while (const auto wait = policy.OnRejected(clock, true)) {
+        clock += *wait;
+        ++tries;
+        ASSERT_LT(tries, 1000);
+    }
+    EXPECT_EQ(clock, CCallRetryPolicy::kRetryBudget);
+    EXPECT_GT(tries, 10);
+    // Refused for good: no retry.
+    EXPECT_FALSE(policy.OnRejected(0, false).has_value());
+    EXPECT_FALSE(policy.ShouldCancel(CCallRetryPolicy::kPendingLimit - 1));
+    EXPECT_TRUE(policy.ShouldCancel(CCallRetryPolicy::kPendingLimit));
+    {
+        // A probe is never retried and waits only briefly; after it, calls are retried again.
+        CCallRetryPolicy::CProbe probe(policy);
+        CCallRetryPolicy::CProbe nested(policy);
+        EXPECT_FALSE(policy.OnRejected(0, true).has_value());
+        EXPECT_TRUE(policy.ShouldCancel(CCallRetryPolicy::kProbePendingLimit));
+    }
+    EXPECT_TRUE(policy.OnRejected(0, true).has_value());
+    EXPECT_FALSE(policy.ShouldCancel(CCallRetryPolicy::kProbePendingLimit));
 }
 
 }  // namespace
