@@ -180,6 +180,8 @@ class PptDouble:
     def start(self, presentations=(), wait=True):
         """Starts pptdouble.exe with `presentations` ((name, [Slide...]) pairs) open."""
         script = self.prepare(presentations)
+        if self._out:
+            self._out.close()  # a double started again after the last one quit
         self._out = open(os.path.join(self.folder, "pptdouble.out"), "wb")
         self.proc = subprocess.Popen(["wine", pptdouble_exe(), "--dir", harness.windows_path(self.folder)],
                                      env=self.session.env(), stdin=subprocess.DEVNULL, stdout=self._out,

@@ -346,6 +346,7 @@ class PptDoubleTest(harness.ServerTestCase):
             double = pd.PptDouble(s)
             double.register()
             double.prepare()
+            self.addCleanup(double.stop)
             with pd.Client(s) as c:
                 # Nothing runs: attaching finds nothing and starts nothing.
                 answer = c.call("attach 100").split()

@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <cstdint>
+
 namespace {
 
 // Whether this thread's calls have a filter to ask.
@@ -70,12 +72,21 @@ bool RegisterCallMessageFilter(const CCallRetryPolicy& policy)
 
 CCallWaitTicker::CCallWaitTicker()
 {
-    if (t_filterRegistered)
-        m_timer = ::SetTimer(nullptr, 0, kTickMilliseconds, nullptr);
+    if (!t_filterRegistered)
+        return;
+    // The thread id travels as the callback's context: nothing it points to can go away.
+    const auto thread = static_cast<uintptr_t>(::GetCurrentThreadId());
+    const auto wake = [](PVOID context, BOOLEAN) {
+        ::PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<uintptr_t>(context)), WM_NULL, 0, 0);
+    };
+    if (!::CreateTimerQueueTimer(&m_timer, nullptr, wake, reinterpret_cast<PVOID>(thread), kTickMilliseconds,
+                                 kTickMilliseconds, WT_EXECUTEINTIMERTHREAD))
+        m_timer = nullptr;
 }
 
 CCallWaitTicker::~CCallWaitTicker()
 {
+    // Returns at once; a tick already under way only posts one more empty message.
     if (m_timer)
-        ::KillTimer(nullptr, m_timer);
+        ::DeleteTimerQueueTimer(nullptr, m_timer, nullptr);
 }

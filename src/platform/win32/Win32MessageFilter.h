@@ -10,11 +10,12 @@
 bool RegisterCallMessageFilter(const CCallRetryPolicy& policy);
 
 // Held around an outgoing call. COM asks the filter about a waiting call only when a message
-// arrives, so while a filter is registered a timer ticks for the call's duration: a program
-// that never answers is given up on time even when nothing else happens on the thread.
+// is posted to the thread, so while a filter is registered a pool timer posts an empty message
+// to the thread every tick of the call: a program that never answers is given up on time even
+// when nothing else happens on the thread. The empty messages left over do nothing.
 class CCallWaitTicker {
 public:
-    static constexpr UINT kTickMilliseconds = 250;
+    static constexpr DWORD kTickMilliseconds = 250;
 
     CCallWaitTicker();
     ~CCallWaitTicker();
@@ -22,5 +23,5 @@ public:
     CCallWaitTicker& operator=(const CCallWaitTicker&) = delete;
 
 private:
-    UINT_PTR m_timer = 0;
+    HANDLE m_timer = nullptr;
 };
