@@ -168,12 +168,13 @@ void CAppMgrPowerPoint::Poll()
 
 void CAppMgrPowerPoint::KeyEvent(uint8_t kind, uint16_t keyCode)
 {
-    m_context.m_connection.ConnectOrStart();
     Guarded([this, kind, keyCode] {
         const bool navigation = keyCode == kKeyLeft || keyCode == kKeyRight || keyCode == kKeyUp ||
                                 keyCode == kKeyDown || keyCode == kKeyClear;
         // A navigation press asks no busy probe of its own: its first call answers that too.
         if (kind == 0 && navigation) {
+            // Navigation starts the program when it does not run; pointer codes never need it.
+            m_context.m_connection.ConnectOrStart();
             Navigate(keyCode);
             return;
         }
@@ -241,7 +242,8 @@ void CAppMgrPowerPoint::OnButton(uint16_t controlId, uint8_t value)
 {
     if (controlId != kPenButtonId || value > 1)
         return;
-    m_context.m_connection.ConnectOrStart();
+    // Only a running show has a pointer to switch: the program is not started for it.
+    m_context.m_connection.AttachIfRunning();
     Guarded([this, value] {
         CPresentation presentation;
         CSlideShowView view;
