@@ -7,6 +7,7 @@
 #include "app/ResourceText.h"
 #include "app/SplashWnd.h"
 #include "platform/win32/Win32Automation.h"
+#include "platform/win32/Win32MessageFilter.h"
 #include "presentation/PowerPointConnection.h"
 #include "resource.h"
 
@@ -82,11 +83,10 @@ bool CMainFrame::OnCreate()
         return true;
     }
     m_oleInitialized = true;
-    // Without a message filter a busy presentation program rejects calls at once instead of
-    // having them retried, which is how the server tells that it is busy.
-    ::CoRegisterMessageFilter(nullptr, nullptr);
-    CWin32AutomationConnector connector;
-    m_powerPointConnection.Connect(connector);
+    // A busy presentation program's refusals are retried a while; the program is reached only
+    // once it runs or the phone acts on a presentation.
+    RegisterCallMessageFilter(m_powerPointConnection.GetCallPolicy());
+    m_powerPointConnection.SetConnector(std::make_unique<CWin32AutomationConnector>());
 
     // Only the icon's own window or menu failing ends start-up; a shell that is not ready yet
     // gets the icon later, and the phone is served meanwhile.

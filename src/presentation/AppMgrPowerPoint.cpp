@@ -42,6 +42,13 @@ std::u16string TitleName(const std::u16string& name)
     return name;
 }
 
+// The program did not answer the call (busy, or ended): the failure tells nothing about the
+// object asked for, and reaches the operation's caller.
+bool NoAnswer(const CAutomationFailure& failure)
+{
+    return failure.IsBusyRefusal() || failure.IsServerGone();
+}
+
 bool TryGetShowWindow(const CPresentation& presentation, CSlideShowWindow& window)
 {
     try {
@@ -49,8 +56,8 @@ bool TryGetShowWindow(const CPresentation& presentation, CSlideShowWindow& windo
         return true;
     } catch (const CAutomationFailure& failure) {
         // The program refuses the window exactly when no show of the presentation runs; a
-        // program that turned busy since the probe says nothing about the show.
-        if (failure.IsBusyRefusal())
+        // program that turned busy or ended since the probe says nothing about the show.
+        if (NoAnswer(failure))
             throw;
         return false;
     }
@@ -80,7 +87,8 @@ std::unique_ptr<CAppMgrPowerPoint> CAppMgrPowerPoint::Create(const CPresentation
             chosenName = std::move(name);
             chosenTitleName = std::move(titleName);
         }
-    } catch (const CAutomationFailure&) {
+    } catch (const CAutomationFailure& failure) {
+        context.m_connection.DropIfGone(failure);
         return nullptr;
     }
     // Later calls use the name as the program reported it, whatever its extension. A window
@@ -109,9 +117,11 @@ void CAppMgrPowerPoint::Guarded(Operation operation)
 {
     try {
         operation();
-    } catch (const CAutomationFailure&) {
+    } catch (const CAutomationFailure& failure) {
         // Whatever the program refused, the phone learns that the show cannot be controlled
-        // now; the next poll or key tries again.
+        // now; the next poll or key tries again, through a new connection when the program
+        // has ended.
+        m_context.m_connection.DropIfGone(failure);
         ResetData();
         SendData();
     }
@@ -132,6 +142,10 @@ void CAppMgrPowerPoint::Poll()
     // show as it stands once complete.
     if (IsRefreshing())
         return;
+    // The poll never starts the program, and its calls are probes: a busy program is not
+    // waited for every few seconds.
+    m_context.m_connection.AttachIfRunning();
+    CCallRetryPolicy::CProbe probe(m_context.m_connection.GetCallPolicy());
     Guarded([this] {
         CPresentation presentation;
         CSlideShowView view;
@@ -159,6 +173,8 @@ void CAppMgrPowerPoint::KeyEvent(uint8_t kind, uint16_t keyCode)
                                 keyCode == kKeyDown || keyCode == kKeyClear;
         // A navigation press asks no busy probe of its own: its first call answers that too.
         if (kind == 0 && navigation) {
+            // Navigation starts the program when it does not run; pointer codes never need it.
+            m_context.m_connection.ConnectOrStart();
             Navigate(keyCode);
             return;
         }
@@ -226,6 +242,8 @@ void CAppMgrPowerPoint::OnButton(uint16_t controlId, uint8_t value)
 {
     if (controlId != kPenButtonId || value > 1)
         return;
+    // Only a running show has a pointer to switch: the program is not started for it.
+    m_context.m_connection.AttachIfRunning();
     Guarded([this, value] {
         CPresentation presentation;
         CSlideShowView view;
@@ -236,7 +254,7 @@ void CAppMgrPowerPoint::OnButton(uint16_t controlId, uint8_t value)
 
 void CAppMgrPowerPoint::OnListBox(uint16_t controlId, uint8_t selectedIndex, const std::u16string& /*text*/)
 {
-    if (controlId != kSlideListId || Application().IsEmpty())
+    if (controlId != kSlideListId || !m_context.m_connection.ConnectOrStart())
         return;
     Guarded([this, selectedIndex] {
         CPresentation presentation;
@@ -263,6 +281,7 @@ void CAppMgrPowerPoint::SetActive(bool active, bool bringToFront)
         StopRefresh();
         return;
     }
+    m_context.m_connection.ConnectOrStart();
     Guarded([this, bringToFront] { StartRefresh(bringToFront); });
 }
 
@@ -285,7 +304,7 @@ bool CAppMgrPowerPoint::LookUpPresentation(CPresentation& presentation, bool pro
     try {
         presentations = Application().GetPresentations();
     } catch (const CAutomationFailure& failure) {
-        if (programMustAnswer || failure.IsBusyRefusal())
+        if (programMustAnswer || NoAnswer(failure))
             throw;
         return false;
     }
@@ -293,7 +312,7 @@ bool CAppMgrPowerPoint::LookUpPresentation(CPresentation& presentation, bool pro
         presentation = presentations.Item(m_presentationName);
         return true;
     } catch (const CAutomationFailure& failure) {
-        if (failure.IsBusyRefusal())
+        if (NoAnswer(failure))
             throw;
         return false;
     }
@@ -312,7 +331,7 @@ bool CAppMgrPowerPoint::GetSlideShowView(const CPresentation& presentation, CSli
         try {
             presentation.GetSlideShowSettings().Run();
         } catch (const CAutomationFailure& failure) {
-            if (failure.IsBusyRefusal())
+            if (NoAnswer(failure))
                 throw;
             return false;
         }
@@ -322,7 +341,7 @@ bool CAppMgrPowerPoint::GetSlideShowView(const CPresentation& presentation, CSli
     try {
         view = window.GetView();
     } catch (const CAutomationFailure& failure) {
-        if (failure.IsBusyRefusal())
+        if (NoAnswer(failure))
             throw;
         return false;
     }
@@ -339,7 +358,7 @@ bool CAppMgrPowerPoint::ReadPosition(const CPresentation& presentation, const CS
         // A view outlives its show only as a dead object; a show still running means the read
         // itself failed.
         CSlideShowWindow window;
-        if (failure.IsBusyRefusal() || TryGetShowWindow(presentation, window))
+        if (NoAnswer(failure) || TryGetShowWindow(presentation, window))
             throw;
         return false;
     }
@@ -457,7 +476,7 @@ void CAppMgrPowerPoint::ContinueRefresh()
         } catch (const CAutomationFailure& failure) {
             // Slides deleted meanwhile end the walk; slides added meanwhile are left for the
             // next refresh.
-            if (failure.IsBusyRefusal() || i <= refresh.m_slides.GetCount())
+            if (NoAnswer(failure) || i <= refresh.m_slides.GetCount())
                 throw;
             refresh.m_count = i - 1;
             break;

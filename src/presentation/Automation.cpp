@@ -22,5 +22,20 @@ bool CAutomationFailure::IsBusyRefusal() const
 {
     constexpr uint32_t kCallRejected = 0x80010001u;  // RPC_E_CALL_REJECTED
     constexpr uint32_t kRetryLater = 0x8001010Au;    // RPC_E_SERVERCALL_RETRYLATER
-    return m_code == kCallRejected || m_code == kRetryLater;
+    constexpr uint32_t kCancelled = 0x80010002u;     // RPC_E_CALL_CANCELED: the message filter gave up waiting
+    return m_code == kCallRejected || m_code == kRetryLater || m_code == kCancelled;
+}
+
+bool CAutomationFailure::IsServerGone() const
+{
+    switch (m_code) {
+    case 0x80010108u:  // RPC_E_DISCONNECTED
+    case 0x800706BAu:  // RPC_S_SERVER_UNAVAILABLE as an HRESULT
+    case 0x80010007u:  // RPC_E_SERVER_DIED
+    case 0x80010012u:  // RPC_E_SERVER_DIED_DNE
+    case 0x800401FDu:  // CO_E_OBJNOTCONNECTED
+        return true;
+    default:
+        return false;
+    }
 }

@@ -61,9 +61,12 @@ public:
 
     uint32_t GetCode() const { return m_code; }
     const std::u16string& GetDescription() const { return m_description; }
-    // The program turned the call away because it is busy (a modal dialog, a long operation):
-    // the object asked for may well exist.
+    // The program turned the call away because it is busy (a modal dialog, a long operation),
+    // or did not answer in time and the call was given up: the object asked for may well exist.
     bool IsBusyRefusal() const;
+    // The program the call went to has ended or crashed: every object reached through it is
+    // dead, and only a new connection reaches the program again.
+    bool IsServerGone() const;
 
 private:
     uint32_t m_code;

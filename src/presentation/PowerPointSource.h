@@ -15,8 +15,8 @@ public:
     explicit CPowerPointSource(CPresentationContext context) : m_context(std::move(context)) {}
 
     bool IsBusy() override;
-    // A CAppMgrPowerPoint, or null when there is no connection or the program fails while the
-    // open presentations are read.
+    // A CAppMgrPowerPoint, or null when the program cannot be reached or fails while the open
+    // presentations are read. Connects when there is no connection.
     std::unique_ptr<CAppMgr> CreateManager(uint32_t window, const std::u16string& title) override;
 
 private:

@@ -7,7 +7,8 @@ takes seconds):
     HKCR\\Powerpoint.Application\\CLSID          = {778EDE0C-5FC8-4252-8B21-C6F03B9A2431}
     HKCR\\CLSID\\{...}\\LocalServer32            = "Z:\\...\\pptdouble.exe" --dir "Z:\\<test folder>\\pptdouble"
     HKCR\\CLSID\\{...}\\ProgID                   = Powerpoint.Application
-Register before the server starts: it connects once, at its start. So:
+Register before the server reaches the program: it connects when the
+list shows the program's documents or the phone acts on a presentation. So:
 
     with harness.Session("name", start=False) as s:
         double = pptdouble.PptDouble(s)
@@ -18,8 +19,10 @@ Register before the server starts: it connects once, at its start. So:
 
 Starting. `start(presentations)` writes the presentations as the script of
 the control file and starts the double; it runs the script, then registers
-its class object (REGCLS_MULTIPLEUSE), so the server attaches to this one
-process. If no double runs when a client connects, COM starts one with the
+its class object (REGCLS_MULTIPLEUSE) and its Application object in the
+running-object table, so the server attaches to this one process. `quit()`
+ends it the way a program ends, leaving both registrations; a killed double
+would leave them behind (Wine then fails every later activation). If no double runs when a client connects, COM starts one with the
 same folder; `wait_ready()` then finds it.
 
 Driving. The folder holds three files: control.txt, to which `command()`
@@ -180,6 +183,8 @@ class PptDouble:
     def start(self, presentations=(), wait=True):
         """Starts pptdouble.exe with `presentations` ((name, [Slide...]) pairs) open."""
         script = self.prepare(presentations)
+        if self._out:
+            self._out.close()  # a double started again after the last one quit
         self._out = open(os.path.join(self.folder, "pptdouble.out"), "wb")
         self.proc = subprocess.Popen(["wine", pptdouble_exe(), "--dir", harness.windows_path(self.folder)],
                                      env=self.session.env(), stdin=subprocess.DEVNULL, stdout=self._out,

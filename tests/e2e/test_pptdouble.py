@@ -115,6 +115,10 @@ def steps_made(chain, answer):
     return len(chain.split())
 
 
+# What a call reports once the program it went to has ended.
+SERVER_GONE = ("0x80010108", "0x800706BA", "0x80010007", "0x80010012", "0x800401FD")
+
+
 class PptDoubleTest(harness.ServerTestCase):
     def start(self, session, presentations):
         double = pd.PptDouble(session)
@@ -336,6 +340,30 @@ class PptDoubleTest(harness.ServerTestCase):
             self.assertEqual([x.dispid for x in double.calls()].count("create"), 2)
             self.assertEqual(sum(line.startswith("ready ") for line in double.reply_lines()), 1)
             double.quit()
+
+    def test_running_double_is_in_the_running_object_table_until_it_quits(self):
+        with self.server(start=False) as s:
+            double = pd.PptDouble(s)
+            double.register()
+            double.prepare()
+            self.addCleanup(double.stop)
+            with pd.Client(s) as c:
+                # Nothing runs: attaching finds nothing and starts nothing.
+                answer = c.call("attach 100").split()
+                self.assertEqual(answer[:2], ["fail", "0x800401E3"], answer)  # MK_E_UNAVAILABLE
+                sys.stderr.write("attach with no program running: %s ms\n" % answer[2])
+                self.assertEqual(double.reply_lines(), [])
+                double.start([(TALK, [Slide("One")])])
+                answer = c.call("attach 100").split()
+                self.assertEqual(answer[0], "ok", answer)
+                sys.stderr.write("attach to the running double: %s ms\n" % answer[1])
+                self.assertEqual(c.call("2001.get 11.get"), "ok I4 1")
+                double.quit()
+                # A call through the object of a program that quit reports it gone.
+                answer = c.call("2001.get 11.get").split()
+                sys.stderr.write("call after the double quit: %s\n" % " ".join(answer))
+                self.assertIn(answer[2] if answer[0] == "fail" else None, SERVER_GONE, answer)
+                self.assertEqual(c.call("attach").split()[0], "fail")
 
 
 if __name__ == "__main__":

@@ -149,6 +149,40 @@ class SlideShowTest(harness.ServerTestCase):
         """The calls since `mark` that move or end a show (polls only read it)."""
         return [c for c in double.calls(mark) if c.type == "SlideShowView" and c.kind == "method"]
 
+    def wait_for_list(self, phone, names, what):
+        """Skips what the server sends until a list of exactly these names."""
+        deadline = time.monotonic() + PC_CHANGE_LIMIT + harness.EVENT_LIMIT
+        while True:
+            msg = phone.recv(max(deadline - time.monotonic(), 0))
+            if msg is None:
+                self.fail("no list of %s: %s" % (names, what))
+            if msg.type == ps.APP_LIST and sorted(e["name"] for e in msg.fields["entries"]) == sorted(names):
+                return {e["name"]: e["app_id"] for e in msg.fields["entries"]}
+
+    def test_program_is_not_started_by_the_server_and_is_reached_again_after_it_quit(self):
+        with self.server(start=False) as s:
+            double = pd.PptDouble(s)
+            double.register()
+            # What a double started through COM would open; none may start with the server.
+            double.prepare([(TALK, slides_of(TALK_SLIDES))])
+            self.addCleanup(double.stop)
+            s.start_server()
+            phone = s.phone()
+            connect(self, phone)
+            self.assertEqual(phone.request_list(), [])
+            phone.sync_barrier()
+            self.assertEqual((double.calls(), double.reply_lines()), ([], []), "the server started the program")
+
+            # The program started at the PC, then again after it quit: each time the phone
+            # gets that instance's slides, from the same server.
+            for name, table in ((TALK, TALK_SLIDES), (DECK, DECK_SLIDES)):
+                double.start([(name, slides_of(table))])
+                app_id = self.wait_for_list(phone, [name], "%s opened" % name)[name]
+                show = Show(app_id, TALK[:-4] if name == TALK else name, table)
+                self.assertRecord(self.select(phone, app_id, name), show.record(1), "%s selected" % name)
+                double.quit()
+                self.wait_for_list(phone, [], "the program with %s quit" % name)
+
     def test_phone_selects_either_presentation_and_drives_its_show(self):
         with self.server(start=False) as s:
             double, phone, docs = self.start(s, [(TALK, slides_of(TALK_SLIDES)), (TALK2, slides_of(TALK2_SLIDES))])

@@ -10,6 +10,7 @@
 // not taken from the wrappers, so that a wrong id in a wrapper shows up as a failed call.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -274,21 +275,43 @@ public:
     }
 
     // ---- connecting
+    // Attaching finds the program only while it runs; connecting starts it.
+    std::shared_ptr<IAutomationObject> Attach() override
+    {
+        ++m_attaches;
+        if (m_unavailable || !m_running)
+            return nullptr;
+        return std::make_shared<CFakeObjectRef>(this, EFakeObject::Application);
+    }
     std::shared_ptr<IAutomationObject> Connect() override
     {
         ++m_connects;
         if (m_unavailable)
             return nullptr;
+        m_running = true;
         return std::make_shared<CFakeObjectRef>(this, EFakeObject::Application);
     }
+    // The program ends: every reference handed out so far fails as disconnected, and the
+    // program can be attached to again only once it is started.
+    void End()
+    {
+        for (CFakeObjectRef* ref : m_live)
+            ref->m_model = nullptr;
+        m_live.clear();
+        m_running = false;
+    }
     bool m_unavailable = false;  // Connect yields nothing: the program is not installed
+    bool m_running = true;
     int m_connects = 0;
+    int m_attaches = 0;
 
     // ---- behaviour
     // While busy, every call fails as a busy program rejects it.
     void SetBusy(bool busy) { m_busy = busy; }
     // With true, Next on the last visible slide ends the show instead of showing the end screen.
     bool m_nextPastLastEndsShow = false;
+    // Runs at every call received, before it is answered.
+    std::function<void()> m_onCall;
     // The value the busy probe (Application 2032) reads.
     int32_t m_probeValue = 1;
 
@@ -433,6 +456,8 @@ inline CAutomationValue CFakePowerPoint::Dispatch(const CFakeObjectRef& self, in
                                                   const std::vector<CAutomationValue>& args)
 {
     m_calls.push_back({self.m_object, id, kind, args, self.m_presentation ? self.m_presentation->m_name : u""});
+    if (m_onCall)
+        m_onCall();
     if (m_busy)
         throw CAutomationFailure(FakeError::kCallRejected);
     auto failure = m_failures.find({self.m_object, id, kind});
@@ -727,3 +752,14 @@ inline CAutomationValue CFakePowerPoint::ShapeMember(const CFakeObjectRef& self,
     }
     throw CAutomationFailure(FakeError::kMemberNotFound);
 }
+
+// The connector the shell would give the connection, reaching the fake program.
+class CFakeConnector : public IAutomationConnector {
+public:
+    explicit CFakeConnector(CFakePowerPoint& program) : m_program(program) {}
+    std::shared_ptr<IAutomationObject> Attach() override { return m_program.Attach(); }
+    std::shared_ptr<IAutomationObject> Connect() override { return m_program.Connect(); }
+
+private:
+    CFakePowerPoint& m_program;
+};

@@ -920,3 +920,62 @@ TEST_F(PowerPointMgrTest, SelectionBringsForwardItsOwnShowNotOneContainingItsNam
     manager.SetActive(true, true);
     EXPECT_EQ(m_desktop.m_foreground, kShowWindow);
 }
+
+// ---- the program coming and going
+
+// The program ends under a selected show: the key that finds it gone sends the not-available
+// record and lets go of every object; the next key starts the program again and drives it.
+// The list reaches a program started anew even while it still holds the ended one.
+TEST_F(PowerPointMgrTest, ProgramThatEndedIsReachedAgainOnNextUse)
+{
+    m_connection.SetConnector(std::make_unique<CFakeConnector>(m_fake));
+    CAppMgrPowerPoint& manager = Selected(1);
+    m_fake.End();
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    ASSERT_EQ(m_sink.m_sent.size(), 1u);
+    EXPECT_EQ(m_sink.m_sent[0].m_showName, u"Not Available");
+    EXPECT_TRUE(m_connection.IsEmpty());
+    EXPECT_EQ(m_fake.LiveObjects(), 0u);
+
+    const int connects = m_fake.m_connects;
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    m_timer.Advance(CPresentationShared::kNotifyDelayMilliseconds);
+    EXPECT_EQ(m_fake.m_connects, connects + 1);
+    ASSERT_EQ(m_sink.m_sent.size(), 2u);
+    EXPECT_EQ(m_sink.m_sent[1].m_showName, u"Talk");
+    EXPECT_TRUE(m_sink.m_sent[1].m_running);
+
+    m_fake.End();
+    m_fake.m_running = true;
+    CPowerPointSource source(m_context);
+    EXPECT_NE(source.CreateManager(kDocument, u"Talk.ppt"), nullptr);
+}
+
+// The poll only attaches to a running program, never starts it, and its calls are probes; a
+// key's calls are not.
+TEST_F(PowerPointMgrTest, PollNeverStartsTheProgramAndOnlyProbes)
+{
+    m_connection.SetConnector(std::make_unique<CFakeConnector>(m_fake));
+    CAppMgrPowerPoint& manager = Selected(2);
+    int probes = 0;
+    int others = 0;
+    m_fake.m_onCall = [&] { ++(m_connection.GetCallPolicy().IsProbing() ? probes : others); };
+    manager.Poll();
+    EXPECT_GT(probes, 0);
+    EXPECT_EQ(others, 0);
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    EXPECT_GT(others, 0);
+    m_fake.m_onCall = nullptr;
+
+    m_fake.End();
+    const int connects = m_fake.m_connects;
+    manager.Poll();
+    manager.Poll();
+    CPowerPointSource(m_context).IsBusy();
+    EXPECT_EQ(m_fake.m_connects, connects);
+    EXPECT_TRUE(m_connection.IsEmpty());
+    m_fake.m_running = true;
+    manager.Poll();
+    EXPECT_FALSE(m_connection.IsEmpty());
+    EXPECT_EQ(m_fake.m_connects, connects);
+}

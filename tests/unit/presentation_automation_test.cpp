@@ -2,9 +2,11 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FakePowerPoint.h"
+#include "presentation/CallRetryPolicy.h"
 #include "presentation/PowerPointConnection.h"
 #include "presentation/PowerPointObjects.h"
 
@@ -405,6 +407,54 @@ TEST_F(ConnectionTest, BusyWhenTheProbeFails)
     EXPECT_TRUE(m_connection.IsBusy());
     EXPECT_FALSE(m_connection.IsBusy());
     EXPECT_EQ(m_fake.CountCalls(EFakeObject::Application, 2032, EInvokeKind::PropertyGet), 6u);
+}
+
+
+// Only a failure that says the program has ended drops the connection; one that was given up
+// waiting counts as busy.
+TEST_F(ConnectionTest, DropsTheConnectionOnlyWhenTheProgramIsGone)
+{
+    // (code, gone, busy): disconnected, server unavailable (what Wine reports), object not
+    // connected, rejected, cancelled by the message filter, an exception of the program.
+    const std::tuple<uint32_t, bool, bool> cases[] = {{0x80010108u, true, false}, {0x800706BAu, true, false},
+                                                      {0x800401FDu, true, false}, {0x80010001u, false, true},
+                                                      {0x80010002u, false, true}, {0x80020009u, false, false}};
+    for (const auto& [code, gone, busy] : cases) {
+        SCOPED_TRACE(code);
+        ASSERT_TRUE(m_connection.Connect(m_fake));
+        const CAutomationFailure failure(code);
+        EXPECT_EQ(failure.IsBusyRefusal(), busy);
+        EXPECT_EQ(m_connection.DropIfGone(failure), gone);
+        EXPECT_EQ(m_connection.IsEmpty(), gone);
+    }
+}
+
+TEST(CallRetryPolicy, RetriesRefusalsWithinTheBudgetAndGivesUpWaitingCalls)
+{
+    CCallRetryPolicy policy;
+    // On a test clock: a program that keeps refusing is tried again until the budget is spent.
+    uint32_t clock = 0;
+    int tries = 1;
+    while (const auto wait = policy.OnRejected(clock, true)) {
+        clock += *wait;
+        ++tries;
+        ASSERT_LT(tries, 1000);
+    }
+    EXPECT_EQ(clock, CCallRetryPolicy::kRetryBudget);
+    EXPECT_GT(tries, 10);
+    // Refused for good: no retry.
+    EXPECT_FALSE(policy.OnRejected(0, false).has_value());
+    EXPECT_FALSE(policy.ShouldCancel(CCallRetryPolicy::kPendingLimit - 1));
+    EXPECT_TRUE(policy.ShouldCancel(CCallRetryPolicy::kPendingLimit));
+    {
+        // A probe is never retried and waits only briefly; after it, calls are retried again.
+        CCallRetryPolicy::CProbe probe(policy);
+        CCallRetryPolicy::CProbe nested(policy);
+        EXPECT_FALSE(policy.OnRejected(0, true).has_value());
+        EXPECT_TRUE(policy.ShouldCancel(CCallRetryPolicy::kProbePendingLimit));
+    }
+    EXPECT_TRUE(policy.OnRejected(0, true).has_value());
+    EXPECT_FALSE(policy.ShouldCancel(CCallRetryPolicy::kProbePendingLimit));
 }
 
 }  // namespace

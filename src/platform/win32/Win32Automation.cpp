@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/win32/Win32MessageFilter.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -177,6 +178,7 @@ CAutomationValue CWin32AutomationObject::Invoke(int32_t dispatchId, EInvokeKind 
     CVariant result;
     CExceptionInfo exception;
     UINT argumentError = 0;
+    const CCallWaitTicker ticker;
     const HRESULT hr =
         m_dispatch->Invoke(dispatchId, IID_NULL, LOCALE_USER_DEFAULT, InvokeFlags(kind), &parameters,
                            kind == EInvokeKind::PropertyPut ? nullptr : result.Get(), exception.Get(), &argumentError);
@@ -185,6 +187,29 @@ CAutomationValue CWin32AutomationObject::Invoke(int32_t dispatchId, EInvokeKind 
     if (FAILED(hr))
         throw CAutomationFailure(static_cast<uint32_t>(hr));
     return FromVariant(*result);
+}
+
+namespace {
+
+std::shared_ptr<IAutomationObject> DispatchOf(IUnknown* unknown)
+{
+    CComRef<IDispatch> dispatch;
+    if (FAILED(unknown->QueryInterface(IID_IDispatch, dispatch.Receive())) || !dispatch)
+        return nullptr;
+    return std::make_shared<CWin32AutomationObject>(std::move(dispatch));
+}
+
+}  // namespace
+
+std::shared_ptr<IAutomationObject> CWin32AutomationConnector::Attach()
+{
+    CLSID classId;
+    if (FAILED(::CLSIDFromProgID(as_wcstr(m_progId), &classId)))
+        return nullptr;
+    CComRef<IUnknown> unknown;
+    if (FAILED(::GetActiveObject(classId, nullptr, reinterpret_cast<IUnknown**>(unknown.Receive()))) || !unknown)
+        return nullptr;
+    return DispatchOf(unknown.Get());
 }
 
 std::shared_ptr<IAutomationObject> CWin32AutomationConnector::Connect()
@@ -202,9 +227,7 @@ std::shared_ptr<IAutomationObject> CWin32AutomationConnector::Connect()
     if (FAILED(hr) || !unknown)
         return nullptr;
 
-    CComRef<IDispatch> dispatch;
-    if (FAILED(::OleRun(unknown.Get())) || FAILED(unknown->QueryInterface(IID_IDispatch, dispatch.Receive())) ||
-        !dispatch)
+    if (FAILED(::OleRun(unknown.Get())))
         return nullptr;
-    return std::make_shared<CWin32AutomationObject>(std::move(dispatch));
+    return DispatchOf(unknown.Get());
 }

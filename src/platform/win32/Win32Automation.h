@@ -77,14 +77,16 @@ private:
     CComRef<IDispatch> m_dispatch;
 };
 
-// Creates (or attaches to) the program registered under a ProgID and hands out its dispatch
-// interface. OLE must be initialised on the calling thread.
+// Reaches the program registered under a ProgID and hands out its dispatch interface: Attach
+// through the running-object table, Connect by creating the class (which hands back a running
+// single-instance program). OLE must be initialised on the calling thread.
 class CWin32AutomationConnector : public IAutomationConnector {
 public:
     static constexpr char16_t kPowerPointProgId[] = u"Powerpoint.Application";
 
     explicit CWin32AutomationConnector(std::u16string progId = kPowerPointProgId) : m_progId(std::move(progId)) {}
 
+    std::shared_ptr<IAutomationObject> Attach() override;
     std::shared_ptr<IAutomationObject> Connect() override;
 
 private:

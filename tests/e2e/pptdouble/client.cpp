@@ -7,6 +7,9 @@
 //
 // Lines (words separated by spaces):
 //   connect                   -> ok <milliseconds> | fail <step> 0x<hr>
+//   attach [COUNT]            GetActiveObject COUNT times (default 1), as the server attaches
+//                             to a running program; $app is the last object found
+//                             -> ok <ms per attach> | fail 0x<hr> <ms per attach>
 //   [$VAR =] [$FROM] STEP...  calls from $FROM (default $app, made by connect); each
 //                             step's object result is the next step's target; $VAR keeps
 //                             the last object  -> ok EMPTY | ok I4 <n> | ok BSTR <text> |
@@ -170,6 +173,8 @@ public:
             return;
         if (words[0] == "connect")
             Connect();
+        else if (words[0] == "attach")
+            Attach(words.size() > 1 ? std::atoi(words[1].c_str()) : 1);
         else if (words[0] == "names")
             Names(words);
         else if (words[0] == "release" && words.size() == 2)
@@ -183,6 +188,28 @@ public:
     }
 
 private:
+    void Attach(int count)
+    {
+        CLSID clsid;
+        HRESULT hr = CLSIDFromProgID(L"Powerpoint.Application", &clsid);
+        if (FAILED(hr))
+            return Print("fail " + Hex(hr));
+        const double started = NowMs();
+        for (int i = 0; i < (count > 0 ? count : 1); ++i) {
+            ComRef<IUnknown> unknown;
+            hr = GetActiveObject(clsid, nullptr, unknown.Out());
+            if (FAILED(hr))
+                continue;
+            ComRef<IDispatch> app;
+            hr = unknown->QueryInterface(IID_IDispatch, app.OutVoid());
+            if (SUCCEEDED(hr))
+                m_vars["$app"] = std::move(app);
+        }
+        char text[32];
+        snprintf(text, sizeof text, " %.3f", (NowMs() - started) / (count > 0 ? count : 1));
+        Print((FAILED(hr) ? "fail " + Hex(hr) : std::string("ok")) + text);
+    }
+
     void Connect()
     {
         const double started = NowMs();

@@ -17,9 +17,13 @@
 //
 // The class object is registered with REGCLS_MULTIPLEUSE, so a double a test
 // started first is the one every client attaches to; COM starts one itself
-// (with -Embedding) when none runs. It runs until "quit" or its main window closes.
+// (with -Embedding) when none runs. Its Application object is also in the
+// running-object table, where clients attach to a running program. It runs
+// until "quit" or its main window closes, and leaves both registrations on the
+// way out.
 #include "ClassFactory.h"
 #include "Control.h"
+#include "Dispatch.h"
 #include "DoubleState.h"
 #include "DoubleWindows.h"
 
@@ -63,6 +67,31 @@ public:
     HRESULT Register(IUnknown* factory)
     {
         return CoRegisterClassObject(ppt::kDoubleClsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
+    }
+
+private:
+    DWORD m_cookie = 0;
+};
+
+// The Application object in the running-object table, as the real program keeps it there.
+class ActiveObjectRegistration {
+public:
+    ActiveObjectRegistration() = default;
+    ActiveObjectRegistration(const ActiveObjectRegistration&) = delete;
+    ActiveObjectRegistration& operator=(const ActiveObjectRegistration&) = delete;
+    ~ActiveObjectRegistration()
+    {
+        if (m_cookie)
+            RevokeActiveObject(m_cookie, nullptr);
+    }
+    HRESULT Register(ppt::DoubleState& state)
+    {
+        ppt::ObjectRef ref;
+        ref.type = ppt::ObjectType::Application;
+        auto* application = new ppt::AutomationObject(state, ref);
+        const HRESULT hr = RegisterActiveObject(application, ppt::kDoubleClsid, ACTIVEOBJECT_STRONG, &m_cookie);
+        application->Release();  // the table holds its own reference
+        return hr;
     }
 
 private:
@@ -120,7 +149,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 
     ppt::ClassFactory factory(state);
     ClassRegistration registration;
-    const HRESULT hr = registration.Register(&factory);
+    ActiveObjectRegistration active;
+    HRESULT hr = registration.Register(&factory);
+    if (SUCCEEDED(hr))
+        hr = active.Register(state);
     if (FAILED(hr)) {
         char line[64];
         snprintf(line, sizeof line, "failed 0x%08lX", static_cast<unsigned long>(hr));
