@@ -173,8 +173,8 @@ void CAppMgrPowerPoint::KeyEvent(uint8_t kind, uint16_t keyCode)
                                 keyCode == kKeyDown || keyCode == kKeyClear;
         // A navigation press asks no busy probe of its own: its first call answers that too.
         if (kind == 0 && navigation) {
-            // Navigation starts the program when it does not run; pointer codes never need it.
-            m_context.m_connection.ConnectOrStart();
+            // Navigation may need the connection made; pointer codes never do.
+            ReachProgram();
             Navigate(keyCode);
             return;
         }
@@ -254,7 +254,7 @@ void CAppMgrPowerPoint::OnButton(uint16_t controlId, uint8_t value)
 
 void CAppMgrPowerPoint::OnListBox(uint16_t controlId, uint8_t selectedIndex, const std::u16string& /*text*/)
 {
-    if (controlId != kSlideListId || !m_context.m_connection.ConnectOrStart())
+    if (controlId != kSlideListId || !ReachProgram())
         return;
     Guarded([this, selectedIndex] {
         CPresentation presentation;
@@ -281,7 +281,7 @@ void CAppMgrPowerPoint::SetActive(bool active, bool bringToFront)
         StopRefresh();
         return;
     }
-    m_context.m_connection.ConnectOrStart();
+    ReachProgram();
     Guarded([this, bringToFront] { StartRefresh(bringToFront); });
 }
 
@@ -294,6 +294,16 @@ void CAppMgrPowerPoint::SendPendingData()
 void CAppMgrPowerPoint::SendData()
 {
     m_context.m_dataSink.SendApplicationData(m_hWnd, GetAppType(), m_appData.Encode());
+}
+
+bool CAppMgrPowerPoint::ReachProgram()
+{
+    // Once the user has closed the program its document window is gone: a key that comes
+    // before the list drops the entry must not start a hidden instance that no one sees and
+    // that would then run for the rest of the session.
+    if (m_context.m_windowSystem.GetStyle(m_hWnd) == 0)
+        return m_context.m_connection.AttachIfRunning();
+    return m_context.m_connection.ConnectOrStart();
 }
 
 bool CAppMgrPowerPoint::LookUpPresentation(CPresentation& presentation, bool programMustAnswer) const

@@ -103,6 +103,9 @@ private:
     // program does not have it (closed, renamed). A busy refusal reaches the caller, and so does
     // any failure of the program's collection itself when `programMustAnswer`: keys and polls
     // take that first call as their busy probe.
+    // Connects for an action of the phone: to the running program, started if need be while
+    // the presentation's window is there; true when connected.
+    bool ReachProgram();
     bool LookUpPresentation(CPresentation& presentation, bool programMustAnswer) const;
     // The view of the presentation's running show; with `startIfStopped`, a stopped show with
     // slides is started first. False when there is no show to control.

@@ -924,11 +924,13 @@ TEST_F(PowerPointMgrTest, SelectionBringsForwardItsOwnShowNotOneContainingItsNam
 // ---- the program coming and going
 
 // The program ends under a selected show: the key that finds it gone sends the not-available
-// record and lets go of every object; the next key starts the program again and drives it.
-// The list reaches a program started anew even while it still holds the ended one.
+// record and lets go of every object; the next key connects again and drives it. Once the
+// presentation's window is gone too, a key starts no program. The list reaches a program
+// started anew even while it still holds the ended one.
 TEST_F(PowerPointMgrTest, ProgramThatEndedIsReachedAgainOnNextUse)
 {
     m_connection.SetConnector(std::make_unique<CFakeConnector>(m_fake));
+    m_desktop.AddWindow(kDocument, u"mdiClass", u"Talk.ppt");
     CAppMgrPowerPoint& manager = Selected(1);
     m_fake.End();
     manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
@@ -946,6 +948,12 @@ TEST_F(PowerPointMgrTest, ProgramThatEndedIsReachedAgainOnNextUse)
     EXPECT_TRUE(m_sink.m_sent[1].m_running);
 
     m_fake.End();
+    m_desktop.Close(kDocument);
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    manager.KeyEvent(0, CAppMgrPowerPoint::kKeyRight);
+    EXPECT_EQ(m_fake.m_connects, connects + 1);
+    EXPECT_TRUE(m_connection.IsEmpty());
+
     m_fake.m_running = true;
     CPowerPointSource source(m_context);
     EXPECT_NE(source.CreateManager(kDocument, u"Talk.ppt"), nullptr);
