@@ -25,6 +25,8 @@ public:
     INT_PTR DoModal(HWND owner);
     // Ends a running dialog as if Cancel had been pressed (the program is exiting).
     void EndAsCancelled();
+    // See CProfileEditorModel::GetProgramProfileRenamedAway.
+    const std::u16string& GetProgramProfileRenamedAway() const { return m_model.GetProgramProfileRenamedAway(); }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

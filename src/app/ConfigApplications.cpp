@@ -182,6 +182,10 @@ void CConfigApplications::EditProfile()
         CEditorScope scope(m_editor, editor);
         editor.DoModal(GetSheet());
     }
+    // A renamed program profile is switched off under its old name, as Delete would, so that
+    // only the renamed copy stays in use.
+    if (!editor.GetProgramProfileRenamedAway().empty())
+        m_settings.SwitchOffProfile(editor.GetProgramProfileRenamedAway());
     FillList();
 }
 

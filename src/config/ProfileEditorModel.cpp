@@ -171,6 +171,11 @@ CEditorMessage CProfileEditorModel::Save()
             if (removed != EFileError::None && removed != EFileError::NotFound)
                 return FileErrorMessage(removed, oldPath);
         }
+        // The program's profile of the old name would otherwise stay in use beside the new one
+        // (or take its place again once the user's copy is gone).
+        const std::u16string oldProgramPath = folders.ProgramFolder() + m_originalName + kProfileExtension;
+        if (!EqualsIgnoringCase(m_originalName, name) && m_writer.Exists(oldProgramPath))
+            m_programProfileRenamedAway = oldProgramPath;
     }
 
     m_editing = true;

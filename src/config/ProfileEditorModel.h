@@ -37,6 +37,10 @@ public:
     // profile was opened from when it is the user's.
     CEditorMessage Save();
 
+    // The program's profile of the name a saved rename gave up, when there is one: it cannot be
+    // removed, so the caller switches it off, as Delete does. Empty otherwise.
+    const std::u16string& GetProgramProfileRenamedAway() const { return m_programProfileRenamedAway; }
+
     bool IsEditing() const { return m_editing; }
     // The path Save last wrote for this profile; empty before, and again after a Load.
     const std::u16string& GetSavedPath() const { return m_savedPath; }
@@ -94,6 +98,7 @@ private:
 
     IFileSystem& m_files;
     IFileWriter& m_writer;
+    std::u16string m_programProfileRenamedAway;
 
     bool m_editing = false;
     std::u16string m_openedPath;    // the file Load read

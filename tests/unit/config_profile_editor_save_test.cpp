@@ -120,13 +120,14 @@ TEST_F(ProfileEditorSaveTest, SavesGoToTheUserFolderOnly)
         std::u16string name;
         std::u16string userData;
         std::u16string written;  // empty: the save fails
+        bool leftBehind;         // the shipped profile stays under the name given up
     } cases[] = {
-        {"new", false, u"Mine", data, Path(u"Mine")},
-        {"shipped, edited", true, u"Shipped", data, Path(u"Shipped")},
-        {"shipped, renamed", true, u"Copy", data, Path(u"Copy")},
-        {"new, named as a shipped one", false, u"SHIPPED", data, u""},
-        {"no user folder", false, u"Mine", u"", u""},
-        {"user folder cannot be made", false, u"Mine", u"C:\\Program Files\\Data", u""},
+        {"new", false, u"Mine", data, Path(u"Mine"), false},
+        {"shipped, edited", true, u"Shipped", data, Path(u"Shipped"), false},
+        {"shipped, renamed", true, u"Copy", data, Path(u"Copy"), true},
+        {"new, named as a shipped one", false, u"SHIPPED", data, u"", false},
+        {"no user folder", false, u"Mine", u"", u"", false},
+        {"user folder cannot be made", false, u"Mine", u"C:\\Program Files\\Data", u"", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -146,6 +147,7 @@ TEST_F(ProfileEditorSaveTest, SavesGoToTheUserFolderOnly)
                                                  : std::vector<std::u16string>{u"write " + c.written});
         EXPECT_EQ(files.Text(program + u"Shipped.ini"), shipped);
         EXPECT_EQ(files.Count(), c.written.empty() ? 1u : 2u);
+        EXPECT_EQ(model.GetProgramProfileRenamedAway(), c.leftBehind ? program + u"Shipped.ini" : u"");
     }
 }
 
