@@ -9,6 +9,7 @@ import tempfile
 import unittest
 
 import harness
+from test_profile_editor import user_profiles_dir
 from test_protocol import SERVER_CLOSES, connect
 
 SHEET = ["--class", "#32770", "--title", harness.CONFIG_SHEET_TITLE, "--visible"]
@@ -212,27 +213,42 @@ class ConfigSheetTest(harness.ServerTestCase):
             s.close_config_sheet("IDOK")
             self.assertEqual([e["app_id"] for e in phone.expect_list(3.0 + harness.EVENT_LIMIT)], [target.hwnd])
 
-    def test_delete_asks_first_and_removes_the_file(self):
+    def test_delete_asks_first_removes_a_users_profile_and_switches_off_a_shipped_one(self):
         with self.server(start=False, configure=None) as s:
             s.write_profile("Target.ini", harness.profile_text("Target", [("1", "KEY(A)")], class_name=TARGET_CLASS))
+            user_file = os.path.join(user_profiles_dir(s), "Mine.ini")
+            os.makedirs(os.path.dirname(user_file), exist_ok=True)
+            with open(user_file, "w", encoding="latin-1", newline="") as f:
+                f.write(harness.profile_text("Mine", [("1", "KEY(B)")], class_name="MineClass"))
             s.start_server()
             self.wait_sheet(s)
             self.show_page(s, 1)
             names = [name for name, _ in self.profile_entries(s)]
             self.tool(s, "select", PROFILE_LIST, names.index("Target"))
-            file_path = os.path.join(s.profiles_dir(), "Target.ini")
+            shipped_file = os.path.join(s.profiles_dir(), "Target.ini")
 
             self.tool(s, "click", DELETE)
             s.message_box(CONFIRM_DELETE)
             s.press("IDNO", CONFIRM_DELETE)
-            self.assertTrue(os.path.exists(file_path))
-            self.assertIn("Target", [name for name, _ in self.profile_entries(s)])
+            self.assertIn(("Target", True), self.profile_entries(s))
 
+            # The shipped profile's file stays; the profile is switched off and stored so at once.
             self.tool(s, "click", DELETE)
             s.message_box(CONFIRM_DELETE)
             s.press("IDYES", CONFIRM_DELETE)
-            harness.wait_until(lambda: not os.path.exists(file_path), harness.EVENT_LIMIT, "the profile file removed")
-            harness.wait_until(lambda: "Target" not in [n for n, _ in self.profile_entries(s)], harness.EVENT_LIMIT,
+            harness.wait_until(lambda: ("Target", False) in self.profile_entries(s), harness.EVENT_LIMIT,
+                               "the shipped profile switched off")
+            self.assertTrue(os.path.exists(shipped_file))
+            self.assertEqual(string_list(s.reg_query("Disabled Profiles")), ["C:\\Quillant\\Profiles\\Target.ini"])
+
+            # The user's own profile is removed.
+            names = [name for name, _ in self.profile_entries(s)]
+            self.tool(s, "select", PROFILE_LIST, names.index("Mine"))
+            self.tool(s, "click", DELETE)
+            s.message_box(CONFIRM_DELETE)
+            s.press("IDYES", CONFIRM_DELETE)
+            harness.wait_until(lambda: not os.path.exists(user_file), harness.EVENT_LIMIT, "the user's file removed")
+            harness.wait_until(lambda: "Mine" not in [n for n, _ in self.profile_entries(s)], harness.EVENT_LIMIT,
                                "the entry removed from the list")
             s.close_config_sheet("IDCANCEL")
 
