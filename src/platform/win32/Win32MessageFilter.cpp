@@ -6,9 +6,6 @@
 
 namespace {
 
-// Whether this thread's calls have a filter to ask.
-thread_local bool t_filterRegistered = false;
-
 // The COM face of the policy. Incoming calls (the server serves none) are always handled.
 class CMessageFilter final : public IMessageFilter {
 public:
@@ -66,14 +63,11 @@ bool RegisterCallMessageFilter(const CCallRetryPolicy& policy)
         previous->Release();
     // COM holds its own reference now.
     filter->Release();
-    t_filterRegistered = SUCCEEDED(hr);
-    return t_filterRegistered;
+    return SUCCEEDED(hr);
 }
 
 CCallWaitTicker::CCallWaitTicker()
 {
-    if (!t_filterRegistered)
-        return;
     // The thread id travels as the callback's context: nothing it points to can go away.
     const auto thread = static_cast<uintptr_t>(::GetCurrentThreadId());
     const auto wake = [](PVOID context, BOOLEAN) {

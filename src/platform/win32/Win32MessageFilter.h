@@ -10,9 +10,9 @@
 bool RegisterCallMessageFilter(const CCallRetryPolicy& policy);
 
 // Held around an outgoing call. COM asks the filter about a waiting call only when a message
-// is posted to the thread, so while a filter is registered a pool timer posts an empty message
-// to the thread every tick of the call: a program that never answers is given up on time even
-// when nothing else happens on the thread. The empty messages left over do nothing.
+// is posted to the thread, so a pool timer posts an empty message to the thread every tick of
+// the call: a program that never answers is given up on time even when nothing else happens
+// on the thread. The empty messages left over do nothing, also on a thread without a filter.
 class CCallWaitTicker {
 public:
     static constexpr DWORD kTickMilliseconds = 250;
