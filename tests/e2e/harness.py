@@ -822,10 +822,13 @@ class Session:
         return "\n".join(lines)
 
     def count_message_boxes(self):
-        code, lines = self.wintool("count", "--class", "#32770", "--title", "Tarvo Quillant", "--visible")
-        if code != 0 or not lines:
-            raise HarnessError("wintool count failed (%d %s)" % (code, lines))
-        return int(lines[0])
+        # "count" always prints and succeeds once the tool runs; on a loaded machine Wine now
+        # and then fails to start a process at all (exit 1, no output), so that is tried again.
+        for _ in range(3):
+            code, lines = self.wintool("count", "--class", "#32770", "--title", "Tarvo Quillant", "--visible")
+            if code == 0 and lines:
+                return int(lines[0])
+        raise HarnessError("wintool count failed (%d %s)" % (code, lines))
 
     def press(self, button, text, limit=EVENT_LIMIT):
         filters = ["--class", "#32770", "--title", "Tarvo Quillant", "--text", text, "--visible"]
