@@ -5,29 +5,10 @@
 
 #include "action/ActionSequence.h"
 #include "action/KeyNames.h"
+#include "TestText.h"
+#include "TestActions.h"
 
 namespace {
-
-using Actions = std::vector<CAction>;
-
-CAction Key(int32_t code, int32_t modifiers = 0) { return CAction{ACTION_KEY, modifiers, code}; }
-CAction Mouse(int32_t code) { return CAction{ACTION_MOUSE, 0, code}; }
-
-Actions ActionsOf(const CActionSequence& sequence)
-{
-    Actions actions;
-    for (size_t i = 0; i < sequence.GetCount(); ++i)
-        actions.push_back(sequence.GetAt(i));
-    return actions;
-}
-
-std::string Narrow(const std::u16string& text)
-{
-    std::string narrow;
-    for (char16_t unit : text)
-        narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
-}
 
 struct ParseCase {
     std::u16string value;

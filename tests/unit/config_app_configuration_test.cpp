@@ -7,23 +7,11 @@
 #include "MemoryFileSystem.h"
 #include "config/AppConfiguration.h"
 #include "protocol/PhoneKeys.h"
+#include "TestActions.h"
 
 namespace {
 
-using Actions = std::vector<CAction>;
-
 constexpr char16_t kPath[] = u"C:\\Q\\Profiles\\Test.ini";
-
-CAction Key(int32_t code, int32_t modifiers = 0) { return CAction{ACTION_KEY, modifiers, code}; }
-CAction Mouse(int32_t code) { return CAction{ACTION_MOUSE, 0, code}; }
-
-Actions ActionsOf(const CActionSequence& sequence)
-{
-    Actions actions;
-    for (size_t i = 0; i < sequence.GetCount(); ++i)
-        actions.push_back(sequence.GetAt(i));
-    return actions;
-}
 
 uint32_t Code(const char16_t* name)
 {

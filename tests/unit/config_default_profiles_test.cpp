@@ -18,6 +18,7 @@
 #include "config/ServerConfiguration.h"
 #include "platform/FileSystem.h"
 #include "protocol/PhoneKeys.h"
+#include "TestText.h"
 
 namespace {
 
@@ -84,14 +85,6 @@ public:
 private:
     std::u16string m_executable;
 };
-
-std::string Narrow(const std::u16string& text)
-{
-    std::string narrow;
-    for (char16_t unit : text)
-        narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
-}
 
 // The mapping lines of the file, in the order the profile editor writes them.
 const char* const kFileKeys[] = {"RIGHT", "LEFT", "UP", "DOWN", "BUTTON", "1", "2", "3", "4",

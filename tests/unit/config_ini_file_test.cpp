@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/IniFile.h"
+#include "TestText.h"
 
 namespace {
 
@@ -16,14 +17,6 @@ CIniFile Parsed(const std::string& text)
     CIniFile file;
     file.Parse(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     return file;
-}
-
-std::string Narrow(const std::u16string& text)
-{
-    std::string narrow;
-    for (char16_t unit : text)
-        narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
 }
 
 // The cases follow what the Windows private-profile routines return for the same text.

@@ -13,6 +13,7 @@
 #include "config/EditorProfileFile.h"
 #include "config/ProfileEditorModel.h"
 #include "protocol/PhoneKeys.h"
+#include "TestText.h"
 
 namespace {
 
@@ -29,14 +30,6 @@ fs::path SourceDir()
 #else
     return fs::path(__FILE__).parent_path().parent_path().parent_path();
 #endif
-}
-
-std::string Narrow(const std::u16string& text)
-{
-    std::string narrow;
-    for (char16_t unit : text)
-        narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
 }
 
 std::string ZeroRecord()

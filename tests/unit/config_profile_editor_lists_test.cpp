@@ -7,6 +7,7 @@
 #include "action/ActionSequence.h"
 #include "config/EditorLists.h"
 #include "config/SelectionRecord.h"
+#include "TestText.h"
 
 namespace {
 
@@ -50,11 +51,6 @@ int SecondTarget(int first, int s)
     if (first <= 8)
         return s <= 3 ? s + 2 : s + 5;
     return s + 2;
-}
-
-std::string Narrow(const std::u16string& text)
-{
-    return std::string(text.begin(), text.end());
 }
 
 TEST(EditorListsTest, ListsHaveTheDescribedEntries)

@@ -6,6 +6,7 @@
 
 #include "MemoryFileStore.h"
 #include "config/ProfileEditorModel.h"
+#include "TestText.h"
 
 namespace {
 
@@ -15,14 +16,6 @@ constexpr char16_t kFolder[] = u"C:\\Users\\User\\AppData\\Roaming\\Tarvo Quilla
 std::u16string Path(const std::u16string& name)
 {
     return kFolder + name + u".ini";
-}
-
-std::string Narrow(const std::u16string& text)
-{
-    std::string narrow;
-    for (char16_t unit : text)
-        narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
 }
 
 // A profile file in the editor's layout with the name, the executable and the selection record.

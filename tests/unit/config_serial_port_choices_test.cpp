@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/SerialPortChoices.h"
+#include "TestText.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ public:
 private:
     std::vector<CSerialPortInfo> m_ports;
 };
-
-std::string Narrow(const std::u16string& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 TEST(SerialPortChoices, NoPortReportedOffersComOneToNinetyNineInOrder)
 {
