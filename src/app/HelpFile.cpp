@@ -41,11 +41,7 @@ class CHtmlHelpLibrary {
 public:
     CHtmlHelpLibrary() : m_module(LoadSystemLibrary(L"hhctrl.ocx"))
     {
-        if (m_module) {
-            // GetProcAddress returns a generic function pointer; the cast gives it its real type.
-            const FARPROC proc = ::GetProcAddress(m_module, "HtmlHelpW");
-            m_htmlHelp = reinterpret_cast<HtmlHelpProc>(reinterpret_cast<void*>(proc));
-        }
+        m_htmlHelp = LibraryFunction<HtmlHelpProc>(m_module, "HtmlHelpW");
     }
     ~CHtmlHelpLibrary()
     {

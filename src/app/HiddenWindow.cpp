@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/WindowObject.h"
+
 CHiddenWindow::~CHiddenWindow()
 {
     if (m_window) {
@@ -33,14 +35,12 @@ LRESULT CHiddenWindow::DefaultHandling(UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK CHiddenWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CHiddenWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_window = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CHiddenWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowObject<CHiddenWindow>(window, message, lParam);
     if (!self) {
         return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCCREATE) {
+        self->m_window = window;
     }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);

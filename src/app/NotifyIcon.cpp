@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/ResourceText.h"
+#include "app/WindowObject.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -138,11 +139,8 @@ void CNotifyIcon::WaitForShell()
 
 LRESULT CALLBACK CNotifyIcon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<CNotifyIcon*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    // Messages before CreateWindowExW has returned the handle are the system's alone.
+    auto* self = WindowObject<CNotifyIcon>(window, message, lParam);
     if (self && self->m_window == window) {
         return self->HandleMessage(message, wParam, lParam);
     }

@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 #include "app/ResourceText.h"
 #include "app/SplashWnd.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -22,8 +23,8 @@ void RestrictLibrarySearch()
 {
     ::SetDllDirectoryW(L"");
     using SetDefaultDirectoriesFn = BOOL(WINAPI*)(DWORD flags);
-    const auto setDefault = reinterpret_cast<SetDefaultDirectoriesFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto setDefault =
+        LibraryFunction<SetDefaultDirectoriesFn>(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (setDefault)
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }

@@ -1,13 +1,14 @@
 #pragma once
 #include <windows.h>
 
+#include "platform/win32/SystemLibrary.h"
+
 // The DPI of the monitor the window is on (96 at 100 % scaling); the system's DPI where the
 // system cannot tell it per window, or for a null window.
 inline UINT WindowDpi(HWND window)
 {
     using DpiForWindowFn = UINT(WINAPI*)(HWND window);
-    const auto dpiForWindow = reinterpret_cast<DpiForWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const auto dpiForWindow = LibraryFunction<DpiForWindowFn>(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
     UINT dpi = window && dpiForWindow ? dpiForWindow(window) : 0;
     if (dpi == 0) {
         if (const HDC screen = ::GetDC(nullptr)) {
@@ -23,17 +24,12 @@ inline UINT WindowDpi(HWND window)
 // Systems that cannot tell the DPI per window give the system-wide size, as does a null window.
 inline int IconSizeForWindow(HWND window, int metric)
 {
-    using DpiForWindowFn = UINT(WINAPI*)(HWND window);
     using MetricsForDpiFn = int(WINAPI*)(int index, UINT dpi);
-    const HMODULE user = ::GetModuleHandleW(L"user32.dll");
-    // GetProcAddress returns a generic function pointer; the casts give each its real type.
-    const auto dpiForWindow =
-        reinterpret_cast<DpiForWindowFn>(reinterpret_cast<void*>(::GetProcAddress(user, "GetDpiForWindow")));
     const auto metricsForDpi =
-        reinterpret_cast<MetricsForDpiFn>(reinterpret_cast<void*>(::GetProcAddress(user, "GetSystemMetricsForDpi")));
-    if (window && dpiForWindow && metricsForDpi) {
-        const UINT dpi = dpiForWindow(window);
-        const int size = dpi != 0 ? metricsForDpi(metric, dpi) : 0;
+        LibraryFunction<MetricsForDpiFn>(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
+    // The per-DPI metric comes with the per-window DPI (Windows 10 1607).
+    if (window && metricsForDpi) {
+        const int size = metricsForDpi(metric, WindowDpi(window));
         if (size > 0)
             return size;
     }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/SmallIcon.h"
+#include "app/WindowObject.h"
 #include "resource.h"
 
 namespace {
@@ -98,14 +99,12 @@ void CSplashWnd::OnCreate()
 
 LRESULT CALLBACK CSplashWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CSplashWnd*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_window = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CSplashWnd*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowObject<CSplashWnd>(window, message, lParam);
     if (!self) {
         return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCCREATE) {
+        self->m_window = window;
     }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);

@@ -2,26 +2,15 @@
 
 #include "platform/win32/SystemLibrary.h"
 
-namespace {
-
-// GetProcAddress returns a generic function pointer; the casts below give it its real type.
-template <typename Fn>
-Fn Resolve(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
-}  // namespace
-
 CProcessApi::CProcessApi()
 {
     m_kernelModule = ::GetModuleHandleW(L"KERNEL32.DLL");
     if (m_kernelModule != nullptr) {
-        m_createSnapshot = Resolve<CreateSnapshotFn>(m_kernelModule, "CreateToolhelp32Snapshot");
-        m_process32First = Resolve<ProcessEntryFn>(m_kernelModule, "Process32FirstW");
-        m_process32Next = Resolve<ProcessEntryFn>(m_kernelModule, "Process32NextW");
+        m_createSnapshot = LibraryFunction<CreateSnapshotFn>(m_kernelModule, "CreateToolhelp32Snapshot");
+        m_process32First = LibraryFunction<ProcessEntryFn>(m_kernelModule, "Process32FirstW");
+        m_process32Next = LibraryFunction<ProcessEntryFn>(m_kernelModule, "Process32NextW");
         m_toolHelpAvailable = m_createSnapshot != nullptr && m_process32First != nullptr && m_process32Next != nullptr;
-        m_queryFullProcessImageName = Resolve<QueryImageNameFn>(m_kernelModule, "QueryFullProcessImageNameW");
+        m_queryFullProcessImageName = LibraryFunction<QueryImageNameFn>(m_kernelModule, "QueryFullProcessImageNameW");
     }
 
     m_processStatusModule = ::GetModuleHandleW(L"PSAPI.DLL");
@@ -30,9 +19,9 @@ CProcessApi::CProcessApi()
         m_loadedHere = m_processStatusModule != nullptr;
     }
     if (m_processStatusModule != nullptr) {
-        m_enumProcesses = Resolve<EnumProcessesFn>(m_processStatusModule, "EnumProcesses");
-        m_getModuleFileNameEx = Resolve<GetModuleFileNameExFn>(m_processStatusModule, "GetModuleFileNameExW");
-        m_enumProcessModules = Resolve<EnumProcessModulesFn>(m_processStatusModule, "EnumProcessModules");
+        m_enumProcesses = LibraryFunction<EnumProcessesFn>(m_processStatusModule, "EnumProcesses");
+        m_getModuleFileNameEx = LibraryFunction<GetModuleFileNameExFn>(m_processStatusModule, "GetModuleFileNameExW");
+        m_enumProcessModules = LibraryFunction<EnumProcessModulesFn>(m_processStatusModule, "EnumProcessModules");
         m_processStatusAvailable =
             m_enumProcesses != nullptr && m_getModuleFileNameEx != nullptr && m_enumProcessModules != nullptr;
     }

@@ -29,11 +29,10 @@ struct CVersionLibrary {
     CVersionLibrary(const CVersionLibrary&) = delete;
     CVersionLibrary& operator=(const CVersionLibrary&) = delete;
 
-    // GetProcAddress returns a generic function pointer; the cast gives it its real type.
     template <typename Fn>
     Fn Resolve(const char* name) const
     {
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+        return LibraryFunction<Fn>(module, name);
     }
     bool Usable() const { return infoSize && info && query; }
 

@@ -77,11 +77,10 @@ public:
     DestroyListFn destroyList = nullptr;
 
 private:
-    // GetProcAddress returns a generic function pointer; the cast gives it its real type.
     template <typename Fn>
     Fn Resolve(const char* name) const
     {
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_module, name)));
+        return LibraryFunction<Fn>(m_module, name);
     }
 
     HMODULE m_module = nullptr;
