@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 #include "app/ResourceText.h"
 #include "app/SplashWnd.h"
+#include "platform/Trace.h"
 #include "platform/win32/SystemLibrary.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
@@ -88,6 +89,8 @@ int CServerApp::Run()
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
     RestrictLibrarySearch();
+    // The first line of every run's trace, so a trace shows where each run began.
+    TraceLine("server process " + std::to_string(::GetCurrentProcessId()) + " started");
     CServerApp app;
     if (!app.InitInstance(as_u16(::GetCommandLineW()))) {
         return 0;

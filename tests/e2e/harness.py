@@ -80,8 +80,21 @@ TEMPLATE_REG = r"""Windows Registry Editor Version 5.00
 """
 
 
+# On a loaded machine `wine` now and then cannot start a program at all: it ends with 1 and
+# prints nothing. None of the programs the tests run ends that way on its own (wintool's "not
+# found" is NOT_FOUND, the server writes a first trace line), so such a start is made again.
+WINE_COULD_NOT_START = 1
+LAUNCH_TRIES = 3
+# What wintool ends with when no window matches (or a control is missing).
+NOT_FOUND = 4
+
+
 class HarnessError(Exception):
     pass
+
+
+def wine_could_not_start(returncode, output):
+    return returncode == WINE_COULD_NOT_START and not output
 
 
 def env_path(name, default=None):
@@ -246,20 +259,29 @@ def remove_template(path):
 class Server:
     """A running Quillant.exe: its own pid (no shell in between), its log."""
 
+    STARTED = "Quillant: server process "
+
     def __init__(self, session, args, log_name):
         self.session = session
         self.log_path = os.path.join(session.workdir, log_name)
         self.log = open(self.log_path, "wb")
-        self.proc = subprocess.Popen(
-            ["wine", session.installed_exe] + list(args),
-            cwd=os.path.dirname(session.installed_exe),
-            env=session.env(preload=True),
-            stdin=subprocess.DEVNULL,
-            stdout=self.log,
-            stderr=subprocess.STDOUT,
-            preexec_fn=_die_with_parent,
-        )
-        self.pid = self.proc.pid
+        for attempt in range(1, LAUNCH_TRIES + 1):
+            self.proc = subprocess.Popen(
+                ["wine", session.installed_exe] + list(args),
+                cwd=os.path.dirname(session.installed_exe),
+                env=session.env(preload=True),
+                stdin=subprocess.DEVNULL,
+                stdout=self.log,
+                stderr=subprocess.STDOUT,
+                preexec_fn=_die_with_parent,
+            )
+            self.pid = self.proc.pid
+            # Its first trace line says the program runs; a start Wine failed ends silently.
+            wait_until(lambda: not self.alive() or self.STARTED in self.log_text(), START_LIMIT,
+                       "the server's first trace line")
+            if not wine_could_not_start(self.proc.poll(), self.log_text()) or attempt == LAUNCH_TRIES:
+                break
+            print("---- wine could not start the server (try %d); starting it again" % attempt, flush=True)
 
     def alive(self):
         return self.proc.poll() is None
@@ -353,9 +375,19 @@ class Target:
         if program is None:
             command += ["--class", class_name, "--title", title]
         command += list(args)
-        self.proc = subprocess.Popen(command, env=session.env(), stdin=subprocess.DEVNULL, stdout=self.out,
-                                     stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+        self._argv = command
+        self._launch()
         self.hwnd = None
+
+    def _launch(self):
+        self.proc = subprocess.Popen(self._argv, env=self.session.env(), stdin=subprocess.DEVNULL, stdout=self.out,
+                                     stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+
+    def _could_not_start(self):
+        if self.proc.poll() is None or self.events():
+            return False
+        with open(self.out.name, "rb") as f:
+            return wine_could_not_start(self.proc.returncode, f.read())
 
     def events(self):
         """Every event logged so far, in order (whole lines only)."""
@@ -383,6 +415,13 @@ class Target:
             raise HarnessError("%s; the target logged:\n%s" % (exc, self.tail())) from None
 
     def wait_ready(self, limit=START_LIMIT):
+        def ready_or_ended(events):
+            return any(e.name == "ready" for e in events) or self.proc.poll() is not None
+        for _ in range(LAUNCH_TRIES - 1):
+            wait_until(lambda: ready_or_ended(self.events()), limit, "%s ready" % self.class_name)
+            if not self._could_not_start():
+                break
+            self._launch()
         events = self.wait_events(lambda ev: any(e.name == "ready" for e in ev), limit, "%s ready" % self.class_name)
         self.hwnd = next(e.hwnd for e in events if e.name == "ready")
         return self.hwnd
@@ -773,11 +812,14 @@ class Session:
             words = [str(a) for a in args]
             own = int(words[words.index("--timeout") + 1]) / 1000 if "--timeout" in words[:-1] else 10.0
             limit = max(own, EVENT_LIMIT) + 30
-        with tempfile.TemporaryFile() as out:
-            proc = subprocess.run(["wine", wintool_exe()] + [str(a) for a in args], env=self.env(),
-                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=limit)
-            out.seek(0)
-            lines = out.read().decode("utf-8", errors="replace").splitlines()
+        for _ in range(LAUNCH_TRIES):
+            with tempfile.TemporaryFile() as out:
+                proc = subprocess.run(["wine", wintool_exe()] + [str(a) for a in args], env=self.env(),
+                                      stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=limit)
+                out.seek(0)
+                lines = out.read().decode("utf-8", errors="replace").splitlines()
+            if not wine_could_not_start(proc.returncode, lines):
+                break
         return proc.returncode, lines
 
     def wait_window(self, *filters, limit=EVENT_LIMIT):
@@ -822,13 +864,10 @@ class Session:
         return "\n".join(lines)
 
     def count_message_boxes(self):
-        # "count" always prints and succeeds once the tool runs; on a loaded machine Wine now
-        # and then fails to start a process at all (exit 1, no output), so that is tried again.
-        for _ in range(3):
-            code, lines = self.wintool("count", "--class", "#32770", "--title", "Tarvo Quillant", "--visible")
-            if code == 0 and lines:
-                return int(lines[0])
-        raise HarnessError("wintool count failed (%d %s)" % (code, lines))
+        code, lines = self.wintool("count", "--class", "#32770", "--title", "Tarvo Quillant", "--visible")
+        if code != 0 or not lines:
+            raise HarnessError("wintool count failed (%d %s)" % (code, lines))
+        return int(lines[0])
 
     def press(self, button, text, limit=EVENT_LIMIT):
         filters = ["--class", "#32770", "--title", "Tarvo Quillant", "--text", text, "--visible"]

@@ -183,17 +183,32 @@ class PptDouble:
     def start(self, presentations=(), wait=True):
         """Starts pptdouble.exe with `presentations` ((name, [Slide...]) pairs) open."""
         script = self.prepare(presentations)
+        self._launch()
+        if wait:
+            for _ in range(harness.LAUNCH_TRIES - 1):
+                harness.wait_until(lambda: self.reply_lines() or self.proc.poll() is not None, harness.START_LIMIT,
+                                   "the double's first reply")
+                if not self._could_not_start():
+                    break
+                self._launch()
+            self.wait_ready()
+            for seq in script:
+                self._reply(seq, 0)  # the script ran before "ready": each line must have worked
+        return self
+
+    def _launch(self):
         if self._out:
             self._out.close()  # a double started again after the last one quit
         self._out = open(os.path.join(self.folder, "pptdouble.out"), "wb")
         self.proc = subprocess.Popen(["wine", pptdouble_exe(), "--dir", harness.windows_path(self.folder)],
                                      env=self.session.env(), stdin=subprocess.DEVNULL, stdout=self._out,
                                      stderr=subprocess.STDOUT, preexec_fn=harness._die_with_parent)
-        if wait:
-            self.wait_ready()
-            for seq in script:
-                self._reply(seq, 0)  # the script ran before "ready": each line must have worked
-        return self
+
+    def _could_not_start(self):
+        if self.proc.poll() is None or self.reply_lines():
+            return False
+        with open(self._out.name, "rb") as f:
+            return harness.wine_could_not_start(self.proc.returncode, f.read())
 
     def prepare(self, presentations=()):
         """Writes the script (presentations to open) that a double runs at its

@@ -240,8 +240,8 @@ class ProfileEditorTest(harness.ServerTestCase):
             # Exit while the editor is open ends the editor and the sheet as if cancelled.
             s.choose_tray_item("&Exit")
             s.message_box("Do you really want to exit Tarvo Quillant?")
-            self.assertEqual(s.wintool("find", *EDITOR)[0], 1, "the editor is still open")
-            self.assertEqual(s.wintool("find", *SHEET)[0], 1, "the sheet is still open")
+            self.assertEqual(s.wintool("find", *EDITOR)[0], harness.NOT_FOUND, "the editor is still open")
+            self.assertEqual(s.wintool("find", *SHEET)[0], harness.NOT_FOUND, "the sheet is still open")
             s.press("IDNO", "Do you really want to exit Tarvo Quillant?")
             s.assert_responsive()
             self.assertEqual(self.folder(s), before)
@@ -292,7 +292,7 @@ class ProfileEditorTest(harness.ServerTestCase):
         self.tool(s, SHEET, "click", EDIT)
         self.assertEqual(s.message_box("File cannot be modified"), "File cannot be modified")
         s.press("IDOK", "File cannot be modified")
-        self.assertEqual(s.wintool("find", *EDITOR)[0], 1, "an editor opened on a file it cannot read back")
+        self.assertEqual(s.wintool("find", *EDITOR)[0], harness.NOT_FOUND, "an editor opened on a file it cannot read back")
 
 
 if __name__ == "__main__":

@@ -169,7 +169,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         return 2;
     TrayGate gate;
     if (!gate.Create(logPath))
-        return 1;
+        return 3;  // never 1, which stands for a start Wine failed
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchMessageW(&message);

@@ -2,7 +2,7 @@
 // see and drive the server's windows from outside the process.
 //
 //   wintool list
-//   wintool find     [filters]                 exit 0 when a window matches, 1 when none
+//   wintool find     [filters]                 exit 0 when a window matches, 4 when none
 //   wintool count    [filters]                 prints how many windows match
 //   wintool wait     [filters] [--timeout ms]  waits until one matches; prints it
 //   wintool waitgone [filters] [--timeout ms]  waits until none matches
@@ -12,7 +12,7 @@
 //   wintool ping     [filters] [--timeout ms]  exit 0 when the window's thread answers in time (prints how long it took)
 //   wintool menu     [--timeout ms]            prints the items of the open popup menu
 //   wintool choose   <item text> [--timeout ms]  picks an item of the open popup menu
-//   wintool foreground                        prints the foreground window (exit 1: none)
+//   wintool foreground                        prints the foreground window (exit 4: none)
 //   wintool inject   <vk> <count> <gap ms>    <count> key presses (down, up) with keybd_event,
 //                                             each half <gap ms> apart; prints "<ns> down|up"
 //                                             (QueryPerformanceCounter) just before each call;
@@ -43,8 +43,9 @@
 // decimal or 0x hex. Results go to stdout as UTF-8, one window per line: hwnd pid visible class
 // "title".
 //
-// Exit codes: 0 done, 1 nothing matched or time ran out, 2 usage error,
-// 3 the window was there but the action failed.
+// Exit codes: 0 done, 2 usage error, 3 the window was there but the action failed, 4 nothing
+// matched or time ran out. Never 1: that is what `wine` ends with when it could not start a
+// program, which the tests tell apart and start again.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -57,7 +58,7 @@
 namespace {
 
 constexpr int kDone = 0;
-constexpr int kNotFound = 1;
+constexpr int kNotFound = 4;
 constexpr int kUsage = 2;
 constexpr int kFailed = 3;
 
