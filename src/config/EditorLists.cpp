@@ -37,7 +37,10 @@ const std::array<Entries, kKeyTypeCount>& KeyTables()
             letters.push_back({Widen(std::string(1, c)), Widen(std::string(1, c))});
         t[KEYTYPE_ALPHABETICAL] = WithNone(letters);
         t[KEYTYPE_NUMBER] = WithNone(Numbered("Number key ", "", "num_", 1, 9));
-        t[KEYTYPE_NUMBER_PAD] = WithNone(Numbered("Number pad key ", "", "pad_", 1, 9));
+        // Keypad Enter comes last, so that records of the number pad keys keep their indexes.
+        Entries pad = Numbered("Number pad key ", "", "pad_", 1, 9);
+        pad.push_back({u"Number pad enter key", u"pad_enter"});
+        t[KEYTYPE_NUMBER_PAD] = WithNone(pad);
         t[KEYTYPE_ARROW] = WithNone({{u"Left key", u"left"}, {u"Right key", u"right"}, {u"Up key", u"up"}, {u"Down key", u"down"}});
         t[KEYTYPE_FUNCTION] = WithNone(Numbered("F", " key", "F", 1, 12));
         t[KEYTYPE_OTHER] = WithNone({{u"Back key", u"back"},

@@ -23,6 +23,7 @@ const std::vector<std::vector<int32_t>>& ExpectedCodes()
             c[KEYTYPE_NUMBER].push_back(0x30 + i);
             c[KEYTYPE_NUMBER_PAD].push_back(0x60 + i);
         }
+        c[KEYTYPE_NUMBER_PAD].push_back(0x0D);  // keypad Enter
         c[KEYTYPE_ARROW] = {0x25, 0x27, 0x26, 0x28};
         for (int i = 0; i < 12; ++i)
             c[KEYTYPE_FUNCTION].push_back(0x70 + i);
@@ -64,7 +65,7 @@ TEST(EditorListsTest, ListsHaveTheDescribedEntries)
     } lists[] = {
         {KEYTYPE_ALPHABETICAL, 27, u"a", u"z", u"z"},
         {KEYTYPE_NUMBER, 10, u"Number key 1", u"Number key 9", u"num_9"},
-        {KEYTYPE_NUMBER_PAD, 10, u"Number pad key 1", u"Number pad key 9", u"pad_9"},
+        {KEYTYPE_NUMBER_PAD, 11, u"Number pad key 1", u"Number pad enter key", u"pad_enter"},
         {KEYTYPE_ARROW, 5, u"Left key", u"Down key", u"down"},
         {KEYTYPE_FUNCTION, 13, u"F1 key", u"F12 key", u"F12"},
         {KEYTYPE_OTHER, 18, u"Back key", u"Scroll key", u"scroll"},
@@ -111,6 +112,8 @@ TEST(EditorListsTest, EveryChoiceComposesTheChosenAction)
                         EXPECT_EQ(action.m_modifiers, 0);
                     } else {
                         EXPECT_EQ(action.m_kind, ACTION_KEY);
+                        // Only keypad Enter differs from a main-block key of the same code.
+                        EXPECT_EQ(action.m_keypad, type == KEYTYPE_NUMBER_PAD && key == 10);
                         EXPECT_EQ(action.m_modifiers, kModifierBits[mod1] | kModifierBits[SecondTarget(mod1, mod2)]);
                     }
                 }
