@@ -97,6 +97,20 @@ def wine_could_not_start(returncode, output):
     return returncode == WINE_COULD_NOT_START and not output
 
 
+def run_wine(env, args, limit=None):
+    """Runs `wine <args>` to its end; returns (exit code, its output and errors as bytes). Output
+    goes through a file: through a pipe it takes seconds, as Wine's helpers keep it open."""
+    for _ in range(LAUNCH_TRIES):
+        with tempfile.TemporaryFile() as out:
+            proc = subprocess.run(["wine"] + [str(a) for a in args], env=env, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=out, timeout=START_LIMIT if limit is None else limit)
+            out.seek(0)
+            output = out.read()
+        if not wine_could_not_start(proc.returncode, output):
+            break
+    return proc.returncode, output
+
+
 def env_path(name, default=None):
     value = os.environ.get(name, default)
     if not value:
@@ -704,24 +718,14 @@ class Session:
             f.write(text)
 
     def set_dword(self, name, value, key=SERVER_KEY):
-        """Sets a REG_DWORD in the prefix (output to a file: through a pipe it takes seconds)."""
-        with tempfile.TemporaryFile() as out:
-            proc = subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f"],
-                                  env=self.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=out, timeout=START_LIMIT)
-            if proc.returncode != 0:
-                out.seek(0)
-                raise HarnessError("reg add %s %s failed: %s" % (key, name, out.read().decode(errors="replace")))
+        self._reg_add(key, name, "REG_DWORD", str(value))
 
     def reg_query(self, name, key=SERVER_KEY):
         """The data of a registry value as `reg query` prints it, or None when it is missing."""
-        with tempfile.TemporaryFile() as out:
-            proc = subprocess.run(["wine", "reg", "query", key, "/v", name], env=self.env(),
-                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=START_LIMIT)
-            out.seek(0)
-            text = out.read().decode("utf-8", errors="replace")
-        if proc.returncode != 0:
+        code, output = run_wine(self.env(), ["reg", "query", key, "/v", name])
+        if code != 0:
             return None
-        for line in text.splitlines():
+        for line in output.decode("utf-8", errors="replace").splitlines():
             # "    <name>    REG_<type>    <data>"; names may hold blanks.
             match = re.match(r"^\s+(.+?)\s+(REG_[A-Z_]+)(?:\s+(.*))?$", line.rstrip("\r"))
             if match and match.group(1).lower() == name.lower():
@@ -729,20 +733,20 @@ class Session:
         return None
 
     def set_string(self, name, value, key=SERVER_KEY):
-        with tempfile.TemporaryFile() as out:
-            proc = subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f"],
-                                  env=self.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=out, timeout=START_LIMIT)
-            if proc.returncode != 0:
-                out.seek(0)
-                raise HarnessError("reg add %s %s failed: %s" % (key, name, out.read().decode(errors="replace")))
+        self._reg_add(key, name, "REG_SZ", value)
+
+    def _reg_add(self, key, name, kind, data):
+        code, output = run_wine(self.env(), ["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"])
+        if code != 0:
+            raise HarnessError("reg add %s %s failed: %s" % (key, name, output.decode(errors="replace")))
 
     def run_program(self, program, args=(), limit=START_LIMIT, log_name="program.log"):
         """Runs a Windows program in the prefix to its end; returns its exit code. Output is
         appended to <log_name> in the session folder."""
+        code, output = run_wine(self.env(), [program] + list(args), limit)
         with open(os.path.join(self.workdir, log_name), "ab") as log:
-            proc = subprocess.run(["wine", program] + [str(a) for a in args], env=self.env(),
-                                  stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=limit)
-        return proc.returncode
+            log.write(output)
+        return code
 
     def windows_user(self):
         """The name of the prefix's user (its folder under C:\\users)."""

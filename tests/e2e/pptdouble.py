@@ -174,11 +174,9 @@ class PptDouble:
         reg_file = os.path.join(self.folder, "register.reg")
         with open(reg_file, "w", encoding="utf-16") as f:
             f.write(text)
-        with open(os.path.join(self.folder, "register.log"), "wb") as log:
-            proc = subprocess.run(["wine", "reg", "import", harness.windows_path(reg_file)], env=self.session.env(),
-                                  stdin=subprocess.DEVNULL, stdout=log, stderr=log, timeout=harness.START_LIMIT)
-        if proc.returncode != 0:
-            raise HarnessError("reg import of the double failed; see %s" % log.name)
+        code, output = harness.run_wine(self.session.env(), ["reg", "import", harness.windows_path(reg_file)])
+        if code != 0:
+            raise HarnessError("reg import of the double failed: %s" % output.decode(errors="replace"))
 
     def start(self, presentations=(), wait=True):
         """Starts pptdouble.exe with `presentations` ((name, [Slide...]) pairs) open."""

@@ -5,7 +5,6 @@ page switches profiles off and deletes them, and Cancel changes nothing."""
 import os
 import re
 import subprocess
-import tempfile
 import unittest
 
 import harness
@@ -60,11 +59,7 @@ class ConfigSheetTest(harness.ServerTestCase):
 
     def offered_ports(self, s, stored):
         """What the Preferences page should offer: the system's ports and the stored one, by number."""
-        with tempfile.TemporaryFile() as out:
-            subprocess.run(["wine", "reg", "query", SERIAL_MAP], env=s.env(), stdin=subprocess.DEVNULL, stdout=out,
-                           stderr=subprocess.DEVNULL, timeout=harness.START_LIMIT)
-            out.seek(0)
-            text = out.read().decode("utf-8", errors="replace")
+        text = harness.run_wine(s.env(), ["reg", "query", SERIAL_MAP])[1].decode("utf-8", errors="replace")
         ports = {m.group(1).upper() for m in re.finditer(r"REG_SZ\s+(\S+)", text)}
         return sorted(ports | {stored}, key=port_order)
 
