@@ -97,18 +97,33 @@ def wine_could_not_start(returncode, output):
     return returncode == WINE_COULD_NOT_START and not output
 
 
-def run_wine(env, args, limit=None):
-    """Runs `wine <args>` to its end; returns (exit code, its output and errors as bytes). Output
-    goes through a file: through a pipe it takes seconds, as Wine's helpers keep it open."""
+def run_wine(env, args, limit=None, errors=True):
+    """Runs `wine <args>` to its end; returns (exit code, its output, with its errors unless
+    `errors` is false, as bytes). Output goes through a file: through a pipe it takes seconds, as
+    Wine's helpers keep it open."""
     for _ in range(LAUNCH_TRIES):
         with tempfile.TemporaryFile() as out:
             proc = subprocess.run(["wine"] + [str(a) for a in args], env=env, stdin=subprocess.DEVNULL, stdout=out,
-                                  stderr=out, timeout=START_LIMIT if limit is None else limit)
+                                  stderr=out if errors else subprocess.DEVNULL,
+                                  timeout=START_LIMIT if limit is None else limit)
             out.seek(0)
             output = out.read()
         if not wine_could_not_start(proc.returncode, output):
             break
     return proc.returncode, output
+
+
+def started(proc, launch, running, output, what, limit=START_LIMIT):
+    """Waits until the program of `proc` shows that it runs (`running()`) or ends; one that Wine
+    could not start (`output()` is what it printed) is started again with `launch()`, up to
+    LAUNCH_TRIES starts in all. Returns the process last started."""
+    for _ in range(LAUNCH_TRIES - 1):
+        wait_until(lambda: running() or proc.poll() is not None, limit, "%s to start" % what)
+        if running() or not wine_could_not_start(proc.poll(), output()):
+            break
+        print("---- wine could not start %s; starting it again" % what, flush=True)
+        proc = launch()
+    return proc
 
 
 def env_path(name, default=None):
@@ -279,23 +294,15 @@ class Server:
         self.session = session
         self.log_path = os.path.join(session.workdir, log_name)
         self.log = open(self.log_path, "wb")
-        for attempt in range(1, LAUNCH_TRIES + 1):
-            self.proc = subprocess.Popen(
-                ["wine", session.installed_exe] + list(args),
-                cwd=os.path.dirname(session.installed_exe),
-                env=session.env(preload=True),
-                stdin=subprocess.DEVNULL,
-                stdout=self.log,
-                stderr=subprocess.STDOUT,
-                preexec_fn=_die_with_parent,
-            )
-            self.pid = self.proc.pid
-            # Its first trace line says the program runs; a start Wine failed ends silently.
-            wait_until(lambda: not self.alive() or self.STARTED in self.log_text(), START_LIMIT,
-                       "the server's first trace line")
-            if not wine_could_not_start(self.proc.poll(), self.log_text()) or attempt == LAUNCH_TRIES:
-                break
-            print("---- wine could not start the server (try %d); starting it again" % attempt, flush=True)
+
+        def launch():
+            return subprocess.Popen(["wine", session.installed_exe] + list(args),
+                                    cwd=os.path.dirname(session.installed_exe), env=session.env(preload=True),
+                                    stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
+                                    preexec_fn=_die_with_parent)
+        # Its first trace line says the program runs.
+        self.proc = started(launch(), launch, lambda: self.STARTED in self.log_text(), self.log_text, "the server")
+        self.pid = self.proc.pid
 
     def alive(self):
         return self.proc.poll() is None
@@ -396,12 +403,11 @@ class Target:
     def _launch(self):
         self.proc = subprocess.Popen(self._argv, env=self.session.env(), stdin=subprocess.DEVNULL, stdout=self.out,
                                      stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+        return self.proc
 
-    def _could_not_start(self):
-        if self.proc.poll() is None or self.events():
-            return False
+    def _output(self):
         with open(self.out.name, "rb") as f:
-            return wine_could_not_start(self.proc.returncode, f.read())
+            return f.read()
 
     def events(self):
         """Every event logged so far, in order (whole lines only)."""
@@ -429,13 +435,7 @@ class Target:
             raise HarnessError("%s; the target logged:\n%s" % (exc, self.tail())) from None
 
     def wait_ready(self, limit=START_LIMIT):
-        def ready_or_ended(events):
-            return any(e.name == "ready" for e in events) or self.proc.poll() is not None
-        for _ in range(LAUNCH_TRIES - 1):
-            wait_until(lambda: ready_or_ended(self.events()), limit, "%s ready" % self.class_name)
-            if not self._could_not_start():
-                break
-            self._launch()
+        started(self.proc, self._launch, self.events, self._output, self.class_name, limit)
         events = self.wait_events(lambda ev: any(e.name == "ready" for e in ev), limit, "%s ready" % self.class_name)
         self.hwnd = next(e.hwnd for e in events if e.name == "ready")
         return self.hwnd
@@ -816,15 +816,8 @@ class Session:
             words = [str(a) for a in args]
             own = int(words[words.index("--timeout") + 1]) / 1000 if "--timeout" in words[:-1] else 10.0
             limit = max(own, EVENT_LIMIT) + 30
-        for _ in range(LAUNCH_TRIES):
-            with tempfile.TemporaryFile() as out:
-                proc = subprocess.run(["wine", wintool_exe()] + [str(a) for a in args], env=self.env(),
-                                      stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=limit)
-                out.seek(0)
-                lines = out.read().decode("utf-8", errors="replace").splitlines()
-            if not wine_could_not_start(proc.returncode, lines):
-                break
-        return proc.returncode, lines
+        code, output = run_wine(self.env(), [wintool_exe()] + list(args), limit, errors=False)
+        return code, output.decode("utf-8", errors="replace").splitlines()
 
     def wait_window(self, *filters, limit=EVENT_LIMIT):
         code, lines = self.wintool("wait", *filters, "--timeout", int(limit * 1000))

@@ -183,12 +183,7 @@ class PptDouble:
         script = self.prepare(presentations)
         self._launch()
         if wait:
-            for _ in range(harness.LAUNCH_TRIES - 1):
-                harness.wait_until(lambda: self.reply_lines() or self.proc.poll() is not None, harness.START_LIMIT,
-                                   "the double's first reply")
-                if not self._could_not_start():
-                    break
-                self._launch()
+            harness.started(self.proc, self._launch, self.reply_lines, self._output, "the double")
             self.wait_ready()
             for seq in script:
                 self._reply(seq, 0)  # the script ran before "ready": each line must have worked
@@ -201,12 +196,11 @@ class PptDouble:
         self.proc = subprocess.Popen(["wine", pptdouble_exe(), "--dir", harness.windows_path(self.folder)],
                                      env=self.session.env(), stdin=subprocess.DEVNULL, stdout=self._out,
                                      stderr=subprocess.STDOUT, preexec_fn=harness._die_with_parent)
+        return self.proc
 
-    def _could_not_start(self):
-        if self.proc.poll() is None or self.reply_lines():
-            return False
+    def _output(self):
         with open(self._out.name, "rb") as f:
-            return harness.wine_could_not_start(self.proc.returncode, f.read())
+            return f.read()
 
     def prepare(self, presentations=()):
         """Writes the script (presentations to open) that a double runs at its
