@@ -94,7 +94,7 @@ class AppListTest(harness.ServerTestCase):
             connect(self, self.phone)
             self.assertEqual([(e["app_id"], e["name"]) for e in self.phone.request_list()], [(target.hwnd, "ByFile")])
 
-    def test_a_user_profile_saved_as_utf8_without_a_mark_reaches_the_phone_exactly(self):
+    def test_user_profiles_in_utf8_without_a_mark_and_in_the_code_page_reach_the_phone_exactly(self):
         with self.server(start=False) as s:
             # As Notepad saves today: UTF-8 without a byte-order mark, in the user's folder.
             title = "\u0414\u043e\u043a\u043b\u0430\u0434"  # a Cyrillic word
@@ -103,12 +103,16 @@ class AppListTest(harness.ServerTestCase):
             os.makedirs(folder, exist_ok=True)
             with open(os.path.join(folder, "Pr\u00e4sentation.ini"), "wb") as f:
                 f.write(text.encode("utf-8"))
+            # Not valid UTF-8: read in the system's code page (Windows-1252 here).
+            with open(os.path.join(folder, "Cafe.ini"), "wb") as f:
+                f.write(harness.profile_text("Caf\u00e9", [("1", "KEY(A)")], title="Caf\u00e9").encode("cp1252"))
             target = s.start_target(class_name=TARGET_CLASS, title=title + " 1")
+            cafe = s.start_target(name="cafe", class_name=TARGET_CLASS + "Cafe", title="Caf\u00e9")
             s.start_server()
             self.phone = s.phone()
             connect(self, self.phone)
-            self.assertEqual([(e["app_id"], e["name"]) for e in self.phone.request_list()],
-                             [(target.hwnd, "Pr\u00e4sentation \u2013 " + title)])
+            self.assertCountEqual([(e["app_id"], e["name"]) for e in self.phone.request_list()],
+                                  [(target.hwnd, "Pr\u00e4sentation \u2013 " + title), (cafe.hwnd, "Caf\u00e9")])
 
 
 if __name__ == "__main__":

@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "platform/win32/WideText.h"
+
 namespace {
 
 class CSystemAnsiCodePage final : public ICodePage {
@@ -21,9 +23,9 @@ public:
         const int length = ::MultiByteToWideChar(m_codePage, 0, source, static_cast<int>(size), nullptr, 0);
         if (length <= 0)
             return Windows1252().Decode(data, size);
-        std::wstring wide(static_cast<size_t>(length), L'\0');
-        ::MultiByteToWideChar(m_codePage, 0, source, static_cast<int>(size), wide.data(), length);
-        return std::u16string(wide.begin(), wide.end());
+        std::u16string text(static_cast<size_t>(length), u'\0');
+        ::MultiByteToWideChar(m_codePage, 0, source, static_cast<int>(size), as_writable_wcstr(text), length);
+        return text;
     }
 
     bool Encode(std::u16string_view text, std::vector<uint8_t>& bytes) const override
@@ -36,15 +38,16 @@ public:
             return true;
         if (text.size() > INT_MAX / 4)
             return false;
-        const std::wstring wide(text.begin(), text.end());
-        const int wideLength = static_cast<int>(wide.size());
+        // The same code units (see WideText.h); the length is passed, so no terminator is needed.
+        const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+        const int wideLength = static_cast<int>(text.size());
         BOOL usedDefault = FALSE;
-        const int length = ::WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0,
+        const int length = ::WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide, wideLength, nullptr, 0,
                                                  nullptr, &usedDefault);
         if (length <= 0 || usedDefault)
             return false;
         std::string narrow(static_cast<size_t>(length), '\0');
-        ::WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, narrow.data(), length, nullptr,
+        ::WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide, wideLength, narrow.data(), length, nullptr,
                               &usedDefault);
         bytes.insert(bytes.end(), narrow.begin(), narrow.end());
         return !usedDefault;
